@@ -1,0 +1,20 @@
+// The link-conversion tab: single and batch conversion, link-file import and
+// saving the converted links.
+#pragma once
+
+#include <string_view>
+
+#include "platform/context.h"
+
+namespace pagloom {
+
+void convert_single(Context& ctx);         // 按钮7
+void convert_batch(Context& ctx);          // 按钮8
+void import_link_file(Context& ctx);       // 按钮9
+void save_converted_links(Context& ctx);   // 按钮10
+
+// The item id of a product link: the value of its "id" query parameter, or
+// the link itself when it is made of digits only; empty otherwise.
+[[nodiscard]] Text item_id_of(std::string_view link);
+
+}  // namespace pagloom

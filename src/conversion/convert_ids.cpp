@@ -1,0 +1,7 @@
+#include "conversion/convert_ids.h"
+
+namespace pagloom {
+
+ConvertOutcome convert_ids(Context&) { return ConvertOutcome::NothingConverted; }
+
+}  // namespace pagloom

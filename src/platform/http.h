@@ -1,0 +1,35 @@
+// One HTTP exchange, synchronous from the caller's point of view. The
+// implementation shares its cookie store with the embedded browser.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "text/text.h"
+
+namespace pagloom {
+
+struct HttpRequest {
+  std::string method;  // sent as given, letter case included
+  std::string url;     // wire-ready ASCII: already percent-encoded
+  std::string body;
+  std::vector<std::pair<std::string, std::string>> headers;
+  std::string user_agent;     // empty: the implementation's own
+  bool bypass_cache = false;  // never read from or store into a cache
+  bool no_proxy = false;
+};
+
+struct HttpResponse {
+  bool received = false;  // false when no response arrived (network error, time-out)
+  int status = 0;
+  Bytes body;  // whatever the status; what arrived when a transfer broke off
+};
+
+class Http {
+ public:
+  virtual ~Http() = default;
+  virtual HttpResponse send(const HttpRequest& request) = 0;
+};
+
+}  // namespace pagloom

@@ -1,0 +1,37 @@
+// Start-up and the window's own commands: page navigation, the login page,
+// the member-centre refresh, the stop request and the hyperlinks.
+#pragma once
+
+#include <string_view>
+
+#include "platform/context.h"
+
+namespace pagloom {
+
+// Inner pages of 选择夹2.
+enum InnerPage : int {
+  kLoginPage = 0,
+  kEditorPage = 1,
+  kLogPage = 2,
+  kPreviewPage = 3,
+  kInstructionsPage = 4,
+  kResultPage = 5,
+};
+
+// Runs when the window is first shown (after the skin): lists the templates,
+// selects sort order 0, shows the instructions page, clears stop_requested.
+void start_up(Context& ctx);
+
+void show_instructions_page(Context& ctx);  // 单选框1
+void show_log_page(Context& ctx);           // 单选框4
+void open_login_page(Context& ctx);         // 按钮2
+void refresh_member_centre(Context& ctx);   // 选择夹1, current page changed
+void request_stop(Context& ctx);            // 按钮5
+
+// 超级链接框1..3: opens the link's target in the system's browser.
+void open_hyperlink(Context& ctx, std::string_view control);
+
+// The member-centre page on `host` ("scheme://host[:port]").
+[[nodiscard]] Text member_centre_address(std::string_view host);
+
+}  // namespace pagloom

@@ -1,0 +1,93 @@
+#include "templates/template_commands.h"
+
+#include "shell/shell_commands.h"
+#include "templates/template_store.h"
+#include "web/web.h"
+
+namespace pagloom {
+namespace {
+
+constexpr std::string_view kLoopStart = "[#商品循环开始#]";
+constexpr std::string_view kLoopEnd = "[#商品循环结束#]";
+
+// Everything after the first loop-end marker, to the end of the template.
+// Without the marker the cut starts where extract_between would start it
+// (byte marker length - 1), like the loop code's.
+Text template_tail(std::string_view t) {
+  const int b = text_find(t, kLoopEnd);
+  const long long start = static_cast<long long>(b) + static_cast<long long>(kLoopEnd.size());
+  if (start < 1 || start > static_cast<long long>(t.size())) return {};
+  return Text(t.substr(static_cast<std::size_t>(start - 1)));
+}
+
+}  // namespace
+
+void load_template_into_editor(Context& ctx) {
+  const Text name = selected_template_name(ctx);
+  const Text t = fetch_text(ctx, template_file_path(ctx, name), "POST");
+  ctx.ui.set_text("编辑框2", selected_template_name(ctx));
+  ctx.ui.set_text("编辑框3", extract_between(t, "", kLoopStart, 0));
+  ctx.ui.set_text("编辑框4", extract_between(t, kLoopStart, kLoopEnd, 0));
+  ctx.ui.set_text("编辑框5", template_tail(t));
+}
+
+void reload_template(Context& ctx) { load_template_into_editor(ctx); }
+
+void new_template(Context& ctx) {
+  ctx.ui.set_text("编辑框2", {});
+  ctx.ui.set_text("编辑框3", {});
+  ctx.ui.set_text("编辑框4", {});
+  ctx.ui.set_text("编辑框5", {});
+}
+
+void save_template(Context& ctx) {
+  const Text name = ctx.ui.text("编辑框2");
+  if (!is_safe_path_component(name)) {
+    ctx.ui.message("请输入正确的模板名称：名称不能为空，不能是“.”或“..”，也不能含有“/”或“\\”。");
+    return;
+  }
+  const Text joined =
+      text_concat(ctx.ui.text("编辑框3"), kLoopStart, ctx.ui.text("编辑框4"), kLoopEnd, ctx.ui.text("编辑框5"));
+  const Text folder = template_folder_path(ctx, name);
+  const Text path = text_concat(folder, "\\模板文件.htm");
+  if (ctx.files.exists(path)) {
+    ctx.files.remove(path);
+  } else {
+    ctx.files.create_folder(folder);
+  }
+  if (ctx.files.write(path, text_to_bytes(joined))) {
+    ctx.ui.message("保存模板成功");
+  } else {
+    ctx.ui.message("保存模板失败：无法写入模板文件，请检查软件目录下的“单页生成\\模板”文件夹是否存在并且可以写入。");
+  }
+  ctx.ui.list_clear("列表框1");
+  scan_templates(ctx);
+}
+
+void show_template_editor(Context& ctx) {
+  ctx.ui.set_page("选择夹2", kEditorPage);
+  if (has_template_file(ctx)) {
+    load_template_into_editor(ctx);
+  } else {
+    ctx.ui.message(
+        "您没把模板放在指定位置，请按张以下方式放入。例如：软件目录/单页生成/模板/高贵大气/模板文件.htm");
+  }
+}
+
+void show_preview(Context& ctx) {
+  ctx.ui.set_page("选择夹2", kPreviewPage);
+  if (has_preview_file(ctx)) {
+    ctx.ui.navigate("超文本浏览框2", preview_file_path(ctx, selected_template_name(ctx)));
+    load_template_into_editor(ctx);
+  } else {
+    ctx.ui.message(
+        "您没把预览文件放在指定位置，请按张以下方式放入。例如：软件目录/单页生成/模板/高贵大气/效果预览.htm");
+  }
+}
+
+void select_template(Context& ctx) {
+  ctx.ui.navigate("超文本浏览框2", preview_file_path(ctx, selected_template_name(ctx)));
+  load_template_into_editor(ctx);
+}
+
+}  // namespace pagloom

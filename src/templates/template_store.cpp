@@ -1,0 +1,50 @@
+#include "templates/template_store.h"
+
+namespace pagloom {
+
+Text selected_template_name(const Context& ctx) {
+  return ctx.ui.list_item("列表框1", ctx.ui.list_selected("列表框1"));
+}
+
+Text template_file_path(const Context& ctx, std::string_view name) {
+  return text_concat(ctx.run_directory, "/单页生成/模板/", name, "/模板文件.htm");
+}
+
+Text preview_file_path(const Context& ctx, std::string_view name) {
+  return text_concat(ctx.run_directory, "/单页生成/模板/", name, "/效果预览.htm");
+}
+
+Text template_folder_path(const Context& ctx, std::string_view name) {
+  return text_concat(ctx.run_directory, "\\单页生成\\模板\\", name);
+}
+
+void scan_templates(Context& ctx) {
+  const Text pattern = text_concat(ctx.run_directory, "\\单页生成\\模板\\*.*");
+  for (const Text& name : ctx.files.list(pattern, EntryKind::Folders)) {
+    if (text_prefix(name, 1) != ".") ctx.ui.list_add("列表框1", name);
+  }
+  ctx.ui.list_select("列表框1", 0);
+}
+
+bool has_template_file(Context& ctx) {
+  return ctx.files.is_file(template_file_path(ctx, selected_template_name(ctx)));
+}
+
+bool has_preview_file(Context& ctx) {
+  return ctx.files.is_file(preview_file_path(ctx, selected_template_name(ctx)));
+}
+
+bool is_safe_path_component(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto b = static_cast<unsigned char>(name[i]);
+    if (b >= 0x80) {
+      ++i;  // the trail byte of a two-byte character is never a separator
+      continue;
+    }
+    if (b == '/' || b == '\\' || b < 0x20) return false;
+  }
+  return true;
+}
+
+}  // namespace pagloom

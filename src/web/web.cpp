@@ -1,0 +1,64 @@
+#include "web/web.h"
+
+#include <optional>
+
+namespace pagloom {
+namespace {
+
+bool starts_with_ci(std::string_view s, std::string_view prefix) {
+  return text_find(s.substr(0, prefix.size()), prefix, 0, true) == 1 && s.size() >= prefix.size();
+}
+
+bool is_web_address(std::string_view address) {
+  return starts_with_ci(address, "http://") || starts_with_ci(address, "https://");
+}
+
+// A "file://" address names a local path; anything else that is not a web
+// address is a path already.
+std::string_view local_path(std::string_view address) {
+  if (starts_with_ci(address, "file://")) return address.substr(7);
+  return address;
+}
+
+}  // namespace
+
+Text fetch_text(Context& ctx, std::string_view address, std::string_view method, std::string_view body) {
+  if (address.empty()) return {};
+  if (!is_web_address(address)) {
+    const std::optional<Bytes> content = ctx.files.read(Text(local_path(address)));
+    return content ? bytes_to_text(*content) : Text();
+  }
+  HttpRequest request;
+  request.method = (method.empty() || method == "get" || method == "GET") ? "get" : std::string(method);
+  request.url = wire_address(address);
+  request.body = std::string(body);
+  const HttpResponse response = ctx.http.send(request);
+  return bytes_to_text(response.body);
+}
+
+Bytes download_bytes(Context& ctx, std::string_view address) {
+  if (address.empty()) return {};
+  const std::size_t hash = address.find('#');
+  if (hash != std::string_view::npos) address = address.substr(0, hash);
+  if (!is_web_address(address)) return {};
+  // A scheme with nothing after it cannot be split into a host.
+  const std::size_t host_start = address.find("://") + 3;
+  if (host_start >= address.size() || address[host_start] == '/') return {};
+
+  HttpRequest request;
+  request.method = "GET";
+  request.url = wire_address(address);
+  request.headers.emplace_back("Accept", "*/*");
+  request.user_agent = std::string(kDownloadUserAgent);
+  request.bypass_cache = true;
+  request.no_proxy = true;
+  return ctx.http.send(request).body;
+}
+
+bool probe_login(Context& ctx) {
+  const Text address = ctx.ui.current_address("超文本浏览框1");
+  const Text page = fetch_text(ctx, address, "post");
+  return text_find(page, "退出") != -1;
+}
+
+}  // namespace pagloom

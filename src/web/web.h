@@ -1,0 +1,41 @@
+// The program's whole access to the web: synchronous page and file fetches
+// that share the embedded browser's cookies, and the login probe.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/context.h"
+#include "text/text.h"
+
+namespace pagloom {
+
+// Every request gives up after this long and counts as failed.
+inline constexpr int kRequestTimeoutMs = 60'000;
+
+// The user agent of download_bytes.
+inline constexpr std::string_view kDownloadUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
+
+// The response body up to its first zero byte, whatever the HTTP status; the
+// empty text when the request fails. "", "get" and "GET" are sent as "get",
+// any other method unchanged. An address that is not an HTTP(S) address is
+// read as a local file path (the empty text when the file is missing).
+[[nodiscard]] Text fetch_text(Context& ctx, std::string_view address, std::string_view method,
+                              std::string_view body = {});
+
+// A GET of the response body, zero bytes included, never from or into a
+// cache, without a proxy. Empty for an empty address or a scheme other than
+// HTTP/HTTPS; the fragment is not sent; a transfer cut short gives what
+// arrived.
+[[nodiscard]] Bytes download_bytes(Context& ctx, std::string_view address);
+
+// True when the page at the login viewer's current address, requested again
+// with the method "post", contains "退出".
+[[nodiscard]] bool probe_login(Context& ctx);
+
+// The address as it goes on the wire: every byte of 0x80 or above, every
+// space and every control byte percent-encoded (GBK bytes kept as they are);
+// everything else, "%XX" sequences included, unchanged.
+[[nodiscard]] std::string wire_address(std::string_view address);
+
+}  // namespace pagloom

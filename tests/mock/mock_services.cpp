@@ -1,0 +1,1 @@
+#include "mock/mock_services.h"
