@@ -1,7 +1,103 @@
 #include "conversion/convert_ids.h"
 
-namespace pagloom {
+#include <cmath>
 
-ConvertOutcome convert_ids(Context&) { return ConvertOutcome::NothingConverted; }
+#include "web/web.h"
+
+namespace pagloom {
+namespace {
+
+constexpr std::string_view kWorkingList = "超级列表框1";
+constexpr std::string_view kResultList = "超级列表框转换链接";
+constexpr std::string_view kCountBox = "编辑框7";
+constexpr std::string_view kExportPath = "/union/spread/selfservice/downloadAuctions.do?nid=";
+constexpr std::string_view kSheet = "Page1";
+
+// A write that fails may succeed a moment later (a scanner holding the file);
+// one that fails three times will not.
+constexpr int kMaxDownloadPasses = 3;
+
+// The number of ids to send: 编辑框7 truncated toward zero, kept within
+// [0, kMaxExportIds] so that a mistyped count cannot build a giant address.
+int id_count(const Context& ctx) {
+  const double n = std::trunc(text_to_number(ctx.ui.text(kCountBox)));
+  if (!(n > 0)) return 0;
+  return n >= kMaxExportIds ? kMaxExportIds : static_cast<int>(n);
+}
+
+// True when the bytes start like a web page rather than a workbook: the
+// service answers its login page when the session does not reach the export.
+bool looks_like_web_page(const Bytes& body) {
+  std::string_view s(body.data(), body.size());
+  if (s.substr(0, 3) == "\xEF\xBB\xBF") s.remove_prefix(3);
+  while (!s.empty() && (s.front() == ' ' || (s.front() >= '\t' && s.front() <= '\r'))) s.remove_prefix(1);
+  return !s.empty() && s.front() == '<';
+}
+
+ConvertOutcome unreadable_outcome(const Bytes& body) {
+  if (body.empty()) return ConvertOutcome::NoResponse;
+  if (looks_like_web_page(body)) return ConvertOutcome::NotLoggedIn;
+  return ConvertOutcome::ExportUnreadable;
+}
+
+Text field(const std::vector<Text>& record, std::size_t index) {
+  return index < record.size() ? record[index] : Text();
+}
+
+}  // namespace
+
+Text export_id_list(const Context& ctx) {
+  Text ids = ctx.ui.cell(kWorkingList, 0, 0);
+  const int n = id_count(ctx);
+  for (int r = 1; r <= n - 1; ++r) {
+    ids += ',';
+    ids += ctx.ui.cell(kWorkingList, r, 0);
+  }
+  return ids;
+}
+
+ConvertOutcome convert_ids(Context& ctx) {
+  const Text path = text_concat(ctx.run_directory, "\\ce.xls");
+  const Text address = text_concat(ctx.endpoints.service_host, kExportPath, export_id_list(ctx));
+
+  // A file left by an earlier conversion must never pass for this one's export.
+  ctx.files.remove(path);
+
+  Bytes body;
+  bool written = false;
+  for (int pass = 0; pass < kMaxDownloadPasses && !written; ++pass) {
+    body = download_bytes(ctx, address);
+    written = ctx.files.write(path, body);
+    ctx.ui.sleep(100);
+  }
+
+  ConvertOutcome outcome = ConvertOutcome::ExportNotWritable;
+  if (written) {
+    const SheetRecords sheet = ctx.spreadsheet.read_sheet(path, std::string(kSheet));
+    switch (sheet.status) {
+      case SheetRecords::Status::Ok:
+        for (const auto& record : sheet.records) {
+          const int m = ctx.ui.insert_row(kResultList);
+          ctx.ui.set_cell(kResultList, m, 0, number_to_text(m + 1));
+          ctx.ui.set_cell(kResultList, m, 1, field(record, 2));
+          ctx.ui.set_cell(kResultList, m, 2, field(record, 4));
+          ctx.ui.set_cell(kResultList, m, 3, field(record, 6));
+        }
+        outcome = sheet.records.empty() ? ConvertOutcome::NothingConverted : ConvertOutcome::Converted;
+        break;
+      case SheetRecords::Status::NoSuchSheet:
+        outcome = ConvertOutcome::NoSheet;
+        break;
+      case SheetRecords::Status::CannotOpen:
+      case SheetRecords::Status::Unreadable:
+        outcome = unreadable_outcome(body);
+        break;
+    }
+  }
+
+  // Also after a failed write, which may have left a partial file.
+  ctx.files.remove(path);
+  return outcome;
+}
 
 }  // namespace pagloom

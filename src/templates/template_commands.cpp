@@ -10,14 +10,13 @@ namespace {
 constexpr std::string_view kLoopStart = "[#商品循环开始#]";
 constexpr std::string_view kLoopEnd = "[#商品循环结束#]";
 
-// Everything after the first loop-end marker, to the end of the template.
-// Without the marker the cut starts where extract_between would start it
-// (byte marker length - 1), like the loop code's.
+// Everything after the first loop-end marker, to the end of the template;
+// empty when there is none (a cut from byte 15 would start inside the text
+// and often inside a character).
 Text template_tail(std::string_view t) {
   const int b = text_find(t, kLoopEnd);
-  const long long start = static_cast<long long>(b) + static_cast<long long>(kLoopEnd.size());
-  if (start < 1 || start > static_cast<long long>(t.size())) return {};
-  return Text(t.substr(static_cast<std::size_t>(start - 1)));
+  if (b == -1) return {};
+  return Text(t.substr(static_cast<std::size_t>(b - 1) + kLoopEnd.size()));
 }
 
 }  // namespace

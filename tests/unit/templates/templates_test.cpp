@@ -1,0 +1,198 @@
+// Template store, loading into the editor fields, and the editor commands,
+// over the in-memory file system. Literals here are GBK bytes.
+#include <gtest/gtest.h>
+
+#include "fakes/fake_context.h"
+#include "templates/template_commands.h"
+#include "templates/template_store.h"
+
+namespace pagloom {
+namespace {
+
+using testing::FakeWorld;
+
+constexpr char kStore[] = "/run/单页生成/模板/";
+
+class Templates : public ::testing::Test {
+ protected:
+  FakeWorld w;
+
+  void add_template(const Text& name, std::string_view content) {
+    w.files.add_file(text_concat(kStore, name, "/模板文件.htm"), content);
+  }
+  void scan_and_select(int index) {
+    scan_templates(w.ctx);
+    w.ui.list_select("列表框1", index);
+  }
+  Text field(int n) const { return w.ui.text(text_concat("编辑框", number_to_text(n))); }
+};
+
+TEST_F(Templates, ScanListsFoldersOnlyInByteOrderAndSelectsTheFirst) {
+  w.files.add_folder(text_concat(kStore, "高贵大气"));
+  w.files.add_folder(text_concat(kStore, ".backup"));
+  w.files.add_folder(text_concat(kStore, "Alpha"));
+  w.files.add_file(text_concat(kStore, "readme.txt"), "x");
+  scan_templates(w.ctx);
+  const auto& box = w.ui.list_boxes["列表框1"];
+  EXPECT_EQ(box.items, (std::vector<Text>{"Alpha", "高贵大气"}));
+  EXPECT_EQ(box.selected, 0);
+  EXPECT_EQ(field(2), "");  // selecting item 0 loads nothing
+}
+
+TEST_F(Templates, ScanOfAMissingStoreLeavesTheListEmpty) {
+  scan_templates(w.ctx);
+  EXPECT_TRUE(w.ui.list_boxes["列表框1"].items.empty());
+  EXPECT_EQ(w.ui.list_selected("列表框1"), -1);
+}
+
+TEST_F(Templates, PresenceTestsIgnoreFoldersOfTheFilesName) {
+  add_template("a", "x");
+  w.files.add_folder(text_concat(kStore, "a/效果预览.htm"));
+  scan_and_select(0);
+  EXPECT_TRUE(has_template_file(w.ctx));
+  EXPECT_FALSE(has_preview_file(w.ctx));
+}
+
+struct SplitCase {
+  std::string file, head, loop, tail;
+};
+
+TEST_F(Templates, LoadSplitsHeadLoopAndTail) {
+  const std::vector<SplitCase> cases = {
+      {"H[#商品循环开始#]L[#商品循环结束#]E", "H", "L", "E"},
+      {"[#商品循环开始#]L[#商品循环结束#]", "", "L", ""},
+      {"H[#商品循环开始#]L", "H", "", ""},
+      // No loop-start marker: the loop code is cut from byte 15 on.
+      {"0123456789ABCDEFG[#商品循环结束#]T", "", "EFG", "T"},
+      // Only the first pair delimits the loop; a second pair is tail.
+      {"H[#商品循环开始#]A[#商品循环结束#]B[#商品循环开始#]C[#商品循环结束#]D", "H", "A",
+       "B[#商品循环开始#]C[#商品循环结束#]D"},
+      // The tail reaches the end of the file, its last bytes included.
+      {"H[#商品循环开始#]L[#商品循环结束#]</body></html>\r\n", "H", "L", "</body></html>\r\n"},
+      {"H[#商品循环开始#]L[#商品循环结束#]x", "H", "L", "x"},
+      {std::string("H[#商品循环开始#]L[#商品循环结束#]ab\0cd", 39), "H", "L", "ab"},
+  };
+  for (const auto& c : cases) {
+    add_template("t", c.file);
+    w.ui.list_clear("列表框1");
+    scan_and_select(0);
+    load_template_into_editor(w.ctx);
+    EXPECT_EQ(field(2), "t");
+    EXPECT_EQ(field(3), c.head) << c.file;
+    EXPECT_EQ(field(4), c.loop) << c.file;
+    EXPECT_EQ(field(5), c.tail) << c.file;
+  }
+}
+
+TEST_F(Templates, SaveAndReloadRoundTripsTheFileByteForByte) {
+  const std::string original = "<html>\r\n[#关键词#][#商品循环开始#]<li>[#商品标题#]</li>[#商品循环结束#]</ul>\r\n</html>";
+  add_template("a", original);
+  scan_and_select(0);
+  load_template_into_editor(w.ctx);
+  save_template(w.ctx);
+  EXPECT_EQ(w.files.content(text_concat(kStore, "a/模板文件.htm")), original);
+  EXPECT_EQ(w.ui.messages, (std::vector<Text>{"保存模板成功"}));
+  // Saved and loaded again, nothing moves.
+  reload_template(w.ctx);
+  save_template(w.ctx);
+  EXPECT_EQ(w.files.content(text_concat(kStore, "a/模板文件.htm")), original);
+}
+
+TEST_F(Templates, SaveUnderANewNameCreatesItsFolderAndRescans) {
+  add_template("b", "x");
+  w.files.add_file(text_concat(kStore, "b/效果预览.htm"), "preview");
+  scan_and_select(0);
+  w.ui.set_text("编辑框2", "新模板");
+  w.ui.set_text("编辑框3", "H");
+  w.ui.set_text("编辑框4", "");
+  w.ui.set_text("编辑框5", "T");
+  save_template(w.ctx);
+  EXPECT_EQ(w.files.content(text_concat(kStore, "新模板/模板文件.htm")), "H[#商品循环开始#][#商品循环结束#]T");
+  EXPECT_EQ(w.ui.list_boxes["列表框1"].items, (std::vector<Text>{"b", "新模板"}));
+  EXPECT_EQ(w.ui.list_selected("列表框1"), 0);
+  EXPECT_EQ(field(3), "H");  // selecting item 0 after the rescan loads nothing
+  EXPECT_EQ(w.files.content(text_concat(kStore, "b/效果预览.htm")), "preview");
+}
+
+TEST_F(Templates, SaveRefusesNamesThatLeaveTheStore) {
+  w.files.add_folder("/run/单页生成/模板");
+  for (const Text& name : {Text(""), Text("."), Text(".."), Text("a/b"), Text("..\\x"), Text("/etc")}) {
+    w.ui.messages.clear();
+    w.ui.set_text("编辑框2", name);
+    const int writes = w.files.writes;
+    save_template(w.ctx);
+    EXPECT_EQ(w.files.writes, writes) << name;
+    ASSERT_EQ(w.ui.messages.size(), 1u);
+    EXPECT_NE(w.ui.messages[0], "保存模板成功");
+  }
+  // A GBK character whose trail byte is 0x5C is not a separator.
+  EXPECT_TRUE(is_safe_path_component("\xB1\x5C"));
+  EXPECT_FALSE(is_safe_path_component("a\\"));
+}
+
+TEST_F(Templates, AFailedWriteIsNotReportedAsSuccess) {
+  // No templates folder: the folder cannot be created, the write fails.
+  w.ui.set_text("编辑框2", "a");
+  save_template(w.ctx);
+  ASSERT_EQ(w.ui.messages.size(), 1u);
+  EXPECT_NE(w.ui.messages[0], "保存模板成功");
+}
+
+TEST_F(Templates, NewTemplateEmptiesTheFieldsOnly) {
+  add_template("a", "H[#商品循环开始#]L[#商品循环结束#]T");
+  scan_and_select(0);
+  load_template_into_editor(w.ctx);
+  new_template(w.ctx);
+  for (int n = 2; n <= 5; ++n) EXPECT_EQ(field(n), "");
+  EXPECT_EQ(w.ui.list_selected("列表框1"), 0);
+}
+
+TEST_F(Templates, PageCommandsLoadOrExplain) {
+  add_template("a", "H[#商品循环开始#]L[#商品循环结束#]T");
+  scan_and_select(0);
+
+  show_template_editor(w.ctx);
+  EXPECT_EQ(w.ui.page("选择夹2"), 1);
+  EXPECT_EQ(field(4), "L");
+
+  // No preview page: the message, the page switched, the fields kept.
+  w.ui.set_text("编辑框4", "edited");
+  show_preview(w.ctx);
+  EXPECT_EQ(w.ui.page("选择夹2"), 3);
+  EXPECT_EQ(field(4), "edited");
+  ASSERT_EQ(w.ui.messages.size(), 1u);
+  EXPECT_EQ(w.ui.messages[0],
+            "您没把预览文件放在指定位置，请按张以下方式放入。例如：软件目录/单页生成/模板/高贵大气/效果预览.htm");
+
+  w.files.add_file(text_concat(kStore, "a/效果预览.htm"), "p");
+  show_preview(w.ctx);
+  EXPECT_EQ(w.ui.current_address("超文本浏览框2"), "/run/单页生成/模板/a/效果预览.htm");
+  EXPECT_EQ(field(4), "L");
+}
+
+TEST_F(Templates, EditorCommandExplainsAMissingTemplateFile) {
+  w.files.add_folder(text_concat(kStore, "a"));
+  scan_and_select(0);
+  w.ui.set_text("编辑框3", "kept");
+  show_template_editor(w.ctx);
+  EXPECT_EQ(w.ui.page("选择夹2"), 1);
+  EXPECT_EQ(field(3), "kept");
+  ASSERT_EQ(w.ui.messages.size(), 1u);
+  EXPECT_EQ(w.ui.messages[0],
+            "您没把模板放在指定位置，请按张以下方式放入。例如：软件目录/单页生成/模板/高贵大气/模板文件.htm");
+}
+
+TEST_F(Templates, UserSelectionShowsThePreviewAndLoads) {
+  add_template("a", "1[#商品循环开始#]2[#商品循环结束#]3");
+  add_template("b", "4[#商品循环开始#]5[#商品循环结束#]6");
+  scan_and_select(1);
+  const int page_before = w.ui.page("选择夹2");
+  select_template(w.ctx);
+  EXPECT_EQ(w.ui.current_address("超文本浏览框2"), "/run/单页生成/模板/b/效果预览.htm");
+  EXPECT_EQ(field(2), "b");
+  EXPECT_EQ(field(3), "4");
+  EXPECT_EQ(w.ui.page("选择夹2"), page_before);
+}
+
+}  // namespace
+}  // namespace pagloom
