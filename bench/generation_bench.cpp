@@ -1,0 +1,172 @@
+// Scraping throughput of page generation: parsing a 5 MB promotion search
+// page of 5,000 entries into the working product list, and cutting one
+// product's listing and details out of a 5 MB marketplace page of 5,000
+// listings (one cut per marketplace page, as build_keyword_page makes it).
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "generation/keyword_page.h"
+#include "generation/promotion_list.h"
+#include "platform/context.h"
+
+namespace pagloom {
+namespace {
+
+constexpr int kEntries = 5000;
+constexpr std::size_t kPageBytes = 5'000'000;
+
+// A window that keeps only the list-view rows and never waits.
+class BenchUi final : public Ui {
+ public:
+  std::vector<std::array<Text, 3>> rows;
+
+  Text text(std::string_view) const override { return {}; }
+  void set_text(std::string_view, const Text&) override {}
+  void set_enabled(std::string_view, bool) override {}
+  bool is_enabled(std::string_view) const override { return true; }
+  void append_log(const Text&) override {}
+  void set_page(std::string_view, int) override {}
+  int page(std::string_view) const override { return 0; }
+  void list_clear(std::string_view) override {}
+  int list_add(std::string_view, const Text&) override { return 0; }
+  void list_select(std::string_view, int) override {}
+  int list_selected(std::string_view) const override { return -1; }
+  Text list_item(std::string_view, int) const override { return {}; }
+  int combo_index(std::string_view) const override { return 0; }
+  void set_combo_index(std::string_view, int) override {}
+  Text combo_item(std::string_view, int) const override { return {}; }
+  void rows_clear(std::string_view) override { rows.clear(); }
+  int row_count(std::string_view) const override { return static_cast<int>(rows.size()); }
+  int insert_row(std::string_view) override {
+    rows.emplace_back();
+    return static_cast<int>(rows.size()) - 1;
+  }
+  void set_cell(std::string_view, int row, int column, const Text& text) override {
+    rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
+  }
+  Text cell(std::string_view, int row, int column) const override {
+    return rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+  }
+  void navigate(std::string_view, const Text&) override {}
+  Text current_address(std::string_view) const override { return {}; }
+  void delay(int) override {}
+  void sleep(int) override {}
+  void message(const Text&) override {}
+  std::optional<Text> choose_open_file(const Text&, const Text&) override { return std::nullopt; }
+  std::optional<Text> choose_save_file(const Text&, const Text&) override { return std::nullopt; }
+  void open_external(const Text&) override {}
+};
+
+class NoFiles final : public FileSystem {
+ public:
+  std::vector<Text> list(const Text&, EntryKind) const override { return {}; }
+  bool exists(const Text&) const override { return false; }
+  bool is_file(const Text&) const override { return false; }
+  std::optional<Bytes> read(const Text&) const override { return std::nullopt; }
+  bool write(const Text&, const Bytes&) override { return false; }
+  bool remove(const Text&) override { return false; }
+  bool create_folder(const Text&) override { return false; }
+};
+
+class NoHttp final : public Http {
+ public:
+  HttpResponse send(const HttpRequest&) override { return {}; }
+};
+
+class NoSpreadsheet final : public Spreadsheet {
+ public:
+  SheetRecords read_sheet(const Text&, const std::string&) const override { return {}; }
+};
+
+std::string item_id(int i) { return std::to_string(600000000 + i); }
+
+// Pads each entry with GBK text and markup up to an equal share of the page.
+void pad_to(std::string& page, std::size_t size) {
+  static const std::string filler = "<p class=\"desc\">正品保证 包邮 七天无理由退换</p>\n";
+  while (page.size() + filler.size() <= size) page += filler;
+  page.append(size - page.size(), ' ');
+}
+
+std::string promotion_page(bool with_block_end) {
+  std::string page = "<html><head><title>推广</title></head><body>\n";
+  const std::size_t share = kPageBytes / kEntries;
+  for (int i = 0; i < kEntries; ++i) {
+    const std::size_t end = page.size() + share;
+    page += "<div class=\"list-info\"><img src=\"http://img.test/" + item_id(i) +
+            ".jpg\" onerror=\"this.src=''\"><a href=\"http://item.test/item.htm?id=" + item_id(i) +
+            "\" target=\"_blank\">夏季新款<span>连衣裙</span>女装 " + std::to_string(i) +
+            "</a><p>掌柜：小店" + std::to_string(i) + "<span class=\"" +
+            (with_block_end ? "J_WangWang" : "J_Chat") + "\"></span></p></div>\n";
+    pad_to(page, end);
+  }
+  return page + "</body></html>";
+}
+
+std::string market_page() {
+  std::string page = "<html><body>\n";
+  const std::size_t share = kPageBytes / kEntries;
+  for (int i = 0; i < kEntries; ++i) {
+    const std::size_t end = page.size() + share;
+    page += "<div class=\"item\" nid=\"" + item_id(i) + "\"><img data-ks-lazyload=\"http://img.test/" +
+            item_id(i) +
+            ".jpg_210x210.jpg\"><a traceNum=\"2\" href=\"http://item.test/item.htm?id=" + item_id(i) +
+            "\" class=\"title\">夏季新款连衣裙</a><div class=\"price\">￥" + std::to_string(i % 500) +
+            ".00<em>元</em></div><span>最近30天 " + std::to_string(i) + "人付款</span>";
+    pad_to(page, end - 40);
+    page += "<a>如实描述</a></div>\n";
+    pad_to(page, end);
+  }
+  return page + "</body></html>";
+}
+
+void BM_CollectPromotionList(benchmark::State& state) {
+  const std::string page = promotion_page(state.range(0) != 0);
+  BenchUi ui;
+  NoFiles files;
+  NoHttp http;
+  NoSpreadsheet spreadsheet;
+  Context ctx{ui, files, http, spreadsheet, Endpoints{}, "/run", {}};
+  for (auto _ : state) {
+    collect_promotion_list(ctx, page);
+    benchmark::DoNotOptimize(ui.rows.data());
+  }
+  if (ui.rows.size() != kEntries) state.SkipWithError("wrong number of rows");
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(page.size()));
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kEntries);
+  state.counters["page_MB"] = static_cast<double>(page.size()) / 1e6;
+}
+// 1: well-formed entries; 0: a page whose block end marker is gone.
+BENCHMARK(BM_CollectPromotionList)->ArgName("block_end")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+void BM_CutProductDetails(benchmark::State& state) {
+  static const std::string page = market_page();
+  const int index = static_cast<int>(state.range(0));
+  const std::string id = index < 0 ? "1" : item_id(index);  // "1": no such listing
+  for (auto _ : state) {
+    ProductDetails d = cut_product_details(page, id);
+    benchmark::DoNotOptimize(d);
+  }
+  const ProductDetails d = cut_product_details(page, id);
+  if (index >= 0 && d.sales != std::to_string(index)) state.SkipWithError("wrong listing");
+  // The cut scans the page up to the end of the listing (all of it when absent).
+  const std::size_t listing = page.find("nid=\"" + id);
+  const std::size_t scanned = listing == std::string::npos ? page.size() : page.find("如实描述", listing);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(scanned));
+}
+// Listing 0, 2,500, 4,999 and an id with no listing.
+BENCHMARK(BM_CutProductDetails)
+    ->ArgName("listing")
+    ->Arg(0)
+    ->Arg(2500)
+    ->Arg(4999)
+    ->Arg(-1)
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace pagloom
+
+BENCHMARK_MAIN();
