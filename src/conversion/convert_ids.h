@@ -2,8 +2,6 @@
 // the affiliate service's export spreadsheet.
 #pragma once
 
-#include <string_view>
-
 #include "platform/context.h"
 
 namespace pagloom {

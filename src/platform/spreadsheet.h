@@ -15,6 +15,9 @@ struct SheetRecords {
   // column index, each as GBK cell text. A record may be shorter than the
   // widest one: missing fields read as the empty text.
   std::vector<std::vector<Text>> records;
+  // Cells whose text held characters GBK cannot represent; each such
+  // character reads as "?".
+  int lossy_cells = 0;
 };
 
 class Spreadsheet {

@@ -19,7 +19,13 @@ class FakeFileSystem final : public FileSystem {
 
   static std::string normalise(const Text& path) {
     std::string out;
-    for (char c : path) {
+    for (std::size_t i = 0; i < path.size(); ++i) {
+      char c = path[i];
+      if (static_cast<unsigned char>(c) >= 0x80 && i + 1 < path.size()) {
+        out.push_back(c);  // a trail byte 0x5C belongs to its character
+        out.push_back(path[++i]);
+        continue;
+      }
       if (c == '\\') c = '/';
       if (c == '/' && !out.empty() && out.back() == '/') continue;
       out.push_back(c);

@@ -1,0 +1,165 @@
+// convert_ids over the fakes: the export address, the export file's life and
+// the outcome of every way a conversion can fail.
+#include "conversion/convert_ids.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fakes/fake_context.h"
+
+namespace pagloom {
+namespace {
+
+using testing::FakeHttp;
+using testing::FakeWorld;
+using Rows = std::vector<std::vector<Text>>;
+using Status = SheetRecords::Status;
+
+constexpr std::string_view kExportPrefix =
+    "http://service.test/union/spread/selfservice/downloadAuctions.do?nid=";
+
+class ConvertIdsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    w.ui.texts["编辑框7"] = "1";
+    w.ui.list_views["超级列表框1"].rows = {{"123"}};
+    answer_export("XLS");
+  }
+
+  // The export request answers `body`; the reader sees what the export file
+  // holds when it is read.
+  void answer_export(std::string_view body) {
+    w.http.handler = [body = std::string(body)](const HttpRequest&) { return FakeHttp::ok(body); };
+  }
+  void answer_sheet(Status status, Rows records = {}) {
+    w.spreadsheet.handler = [this, status, records](const Text& path, const std::string&) {
+      read_content = w.files.content(path);
+      SheetRecords r;
+      r.status = status;
+      r.records = records;
+      return r;
+    };
+  }
+
+  FakeWorld w;
+  std::string read_content = "<not read>";
+};
+
+struct IdListCase {
+  const char* name;
+  Text count;
+  Rows rows;
+  Text ids;
+};
+
+class IdList : public ConvertIdsTest, public ::testing::WithParamInterface<IdListCase> {};
+
+TEST_P(IdList, OneRequestWithTheIdsJoinedByCommas) {
+  w.ui.texts["编辑框7"] = GetParam().count;
+  w.ui.list_views["超级列表框1"].rows = GetParam().rows;
+  answer_sheet(Status::Ok);
+  convert_ids(w.ctx);
+  ASSERT_EQ(w.http.requests.size(), 1u);
+  EXPECT_EQ(w.http.requests[0].url, text_concat(kExportPrefix, GetParam().ids));
+  EXPECT_EQ(w.http.requests[0].method, "GET");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, IdList,
+    ::testing::Values(IdListCase{"One", "1", {{"123"}}, "123"},
+                      IdListCase{"Three", "3", {{"1"}, {"2"}, {"3"}}, "1,2,3"},
+                      IdListCase{"Zero", "0", {{"a"}, {"b"}}, "a"},
+                      IdListCase{"Empty", "", {{"a"}, {"b"}}, "a"},
+                      IdListCase{"NotANumber", "abc", {{"a"}, {"b"}}, "a"},
+                      IdListCase{"Negative", "-2", {{"a"}, {"b"}}, "a"},
+                      IdListCase{"FractionTruncated", "2.9", {{"a"}, {"b"}, {"c"}}, "a,b"},
+                      IdListCase{"FullWidthDigits", "２", {{"a"}, {"b"}, {"c"}}, "a,b"},
+                      IdListCase{"MoreThanRows", "4", {{"a"}, {"b"}}, "a,b,,"},
+                      IdListCase{"EmptyIdInTheMiddle", "3", {{"a"}, {""}, {"c"}}, "a,,c"},
+                      IdListCase{"NoRows", "1", {}, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ConvertIdsTest, HugeCountIsCapped) {
+  w.ui.texts["编辑框7"] = "99999999999999999999";
+  EXPECT_EQ(std::ranges::count(export_id_list(w.ctx), ','), kMaxExportIds - 1);
+}
+
+TEST_F(ConvertIdsTest, AppendsOneNumberedRowPerRecordAndDeletesTheExport) {
+  w.ui.list_views["超级列表框转换链接"].rows = {{"1", "earlier"}};
+  answer_sheet(Status::Ok, {{"0", "1", "标题一", "3", "http://s.test/1", "5", "六"}, {"0", "1", "标题二"}});
+
+  EXPECT_EQ(convert_ids(w.ctx), ConvertOutcome::Converted);
+
+  EXPECT_EQ(read_content, "XLS");
+  EXPECT_EQ(w.spreadsheet.opened, std::vector<Text>{"/run\\ce.xls"});
+  EXPECT_EQ(
+      w.ui.rows("超级列表框转换链接", 4),
+      (Rows{{"1", "earlier", "", ""}, {"2", "标题一", "http://s.test/1", "六"}, {"3", "标题二", "", ""}}));
+  EXPECT_EQ(w.ui.sleeps, std::vector<int>{100});
+  EXPECT_FALSE(w.files.has_file("/run/ce.xls"));
+}
+
+TEST_F(ConvertIdsTest, LeftoverExportIsRemovedBeforeTheDownload) {
+  w.files.add_file("/run/ce.xls", "OLD");
+  answer_export("NEW");
+  answer_sheet(Status::Ok, {{"", "", "t", "", "l"}});
+  EXPECT_EQ(convert_ids(w.ctx), ConvertOutcome::Converted);
+  EXPECT_EQ(w.http.requests.size(), 1u);
+  EXPECT_EQ(read_content, "NEW");
+}
+
+TEST_F(ConvertIdsTest, LeftoverExportIsNotReadWhenTheDownloadFails) {
+  w.files.add_file("/run/ce.xls", "OLD");
+  answer_export("");
+  answer_sheet(Status::CannotOpen);
+  EXPECT_EQ(convert_ids(w.ctx), ConvertOutcome::NoResponse);
+  EXPECT_EQ(read_content, "");
+  EXPECT_FALSE(w.files.has_file("/run/ce.xls"));
+}
+
+TEST_F(ConvertIdsTest, UnwritableExportEndsAfterThreePasses) {
+  w.files.read_only.insert("/run/ce.xls");
+  answer_sheet(Status::Ok, {{"", "", "t", "", "l"}});
+  EXPECT_EQ(convert_ids(w.ctx), ConvertOutcome::ExportNotWritable);
+  EXPECT_EQ(w.http.requests.size(), 3u);
+  EXPECT_EQ(w.ui.sleeps, (std::vector<int>{100, 100, 100}));
+  EXPECT_TRUE(w.spreadsheet.opened.empty());
+  EXPECT_EQ(w.ui.row_count("超级列表框转换链接"), 0);
+}
+
+struct FailureCase {
+  const char* name;
+  std::string body;
+  Status status;
+  ConvertOutcome outcome;
+};
+
+class Failure : public ConvertIdsTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(Failure, AddsNoRowAndLeavesNoExportFile) {
+  answer_export(GetParam().body);
+  answer_sheet(GetParam().status);
+  EXPECT_EQ(convert_ids(w.ctx), GetParam().outcome);
+  EXPECT_EQ(w.http.requests.size(), 1u);
+  EXPECT_EQ(w.ui.row_count("超级列表框转换链接"), 0);
+  EXPECT_FALSE(w.files.has_file("/run/ce.xls"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, Failure,
+    ::testing::Values(FailureCase{"NoResponse", "", Status::CannotOpen, ConvertOutcome::NoResponse},
+                      FailureCase{"LoginPage", "\r\n  <!DOCTYPE html><html>登录</html>", Status::CannotOpen,
+                                  ConvertOutcome::NotLoggedIn},
+                      FailureCase{"LoginPageWithBom", "\xEF\xBB\xBF<html>", Status::CannotOpen,
+                                  ConvertOutcome::NotLoggedIn},
+                      FailureCase{"NotAWorkbook", std::string("PK\x03\x04", 4), Status::CannotOpen,
+                                  ConvertOutcome::ExportUnreadable},
+                      FailureCase{"UndecodableCells", "XLS", Status::Unreadable,
+                                  ConvertOutcome::ExportUnreadable},
+                      FailureCase{"NoPage1", "XLS", Status::NoSuchSheet, ConvertOutcome::NoSheet},
+                      FailureCase{"NoRecords", "XLS", Status::Ok, ConvertOutcome::NothingConverted}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace pagloom
