@@ -1,9 +1,171 @@
 #include "platform/qt/qt_http.h"
 
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QUrl>
+#include <QWebEngineCookieStore>
+#include <QWebEngineProfile>
+
+#include "web/web.h"
+
 namespace pagloom {
 
-QtHttp::QtHttp(QWebEngineProfile*) {}
+// The request side of the one cookie store. The browser's store feeds it
+// through insertCookie/deleteCookie (taken as they are: the browser has
+// validated them already); cookies that responses to our requests set go into
+// the jar and on to the browser. Only setCookiesFromUrl pushes to the
+// browser, and the browser's echo of a pushed cookie only replaces the same
+// cookie here, so nothing loops.
+class QtHttp::SharedCookieJar final : public QNetworkCookieJar {
+ public:
+  explicit SharedCookieJar(QWebEngineCookieStore* store) : store_(store) {
+    if (!store) return;
+    QObject::connect(store, &QWebEngineCookieStore::cookieAdded, this,
+                     [this](const QNetworkCookie& cookie) { insertCookie(cookie); });
+    QObject::connect(store, &QWebEngineCookieStore::cookieRemoved, this,
+                     [this](const QNetworkCookie& cookie) { deleteCookie(cookie); });
+  }
+
+  bool setCookiesFromUrl(const QList<QNetworkCookie>& cookies, const QUrl& url) override {
+    bool added = false;
+    for (QNetworkCookie cookie : cookies) {
+      cookie.normalize(url);
+      if (!validateCookie(cookie, url)) continue;
+      // insertCookie is false for an expired cookie, which deleted the old
+      // one: the browser must drop it too, so it is pushed either way.
+      if (insertCookie(cookie)) added = true;
+      push_to_browser(cookie, url);
+    }
+    return added;
+  }
+
+ private:
+  void push_to_browser(QNetworkCookie cookie, const QUrl& url) {
+    if (!store_) return;
+    QUrl origin;
+    origin.setScheme(url.scheme());
+    origin.setHost(url.host());
+    origin.setPort(url.port());
+    // The jar keeps a host-only cookie under the bare host name; the browser
+    // would read such a domain as ".host". Handing it over without a domain,
+    // with the origin, keeps it host-only.
+    if (!cookie.domain().startsWith(u'.')) cookie.setDomain(QString());
+    store_->setCookie(cookie, origin);
+  }
+
+  QPointer<QWebEngineCookieStore> store_;
+};
+
+namespace {
+
+bool is_hex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+// Strict parsing refuses a few ASCII bytes that a keyword or title may hold
+// (a quote, "|", a "%" that begins no escape, ...) and would read raw bytes
+// of 0x80 and above as UTF-8; escape them all so that such a request still
+// goes out with its bytes, every existing escape kept.
+QByteArray strict_ascii(const std::string& address) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  QByteArray out;
+  out.reserve(static_cast<qsizetype>(address.size()));
+  for (std::size_t i = 0; i < address.size(); ++i) {
+    const char c = address[i];
+    const bool escape_start =
+        c == '%' && i + 2 < address.size() && is_hex(address[i + 1]) && is_hex(address[i + 2]);
+    const auto byte = static_cast<unsigned char>(c);
+    if ((c == '%' && !escape_start) || byte <= 0x20 || byte >= 0x7F ||
+        std::string_view("\"<>\\^`{|}").find(c) != std::string_view::npos) {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0F];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+QtHttp::QtHttp(QWebEngineProfile* profile)
+    : timeout_ms_(kRequestTimeoutMs),
+      jar_(std::make_unique<SharedCookieJar>(profile ? profile->cookieStore() : nullptr)),
+      manager_(std::make_unique<QNetworkAccessManager>()),
+      direct_manager_(std::make_unique<QNetworkAccessManager>()) {
+  // Our requests introduce themselves as the browser does.
+  if (profile) default_user_agent_ = profile->httpUserAgent();
+  for (QNetworkAccessManager* manager : {manager_.get(), direct_manager_.get()}) {
+    manager->setCookieJar(jar_.get());
+    jar_->setParent(nullptr);  // shared by both managers, owned here
+  }
+  direct_manager_->setProxy(QNetworkProxy::NoProxy);
+}
+
 QtHttp::~QtHttp() = default;
-HttpResponse QtHttp::send(const HttpRequest&) { return {}; }
+
+HttpResponse QtHttp::send(const HttpRequest& request) {
+  HttpResponse response;
+  // The address is ASCII with GBK bytes already percent-encoded; strict
+  // parsing keeps those escapes exactly as they are.
+  const QUrl url = QUrl::fromEncoded(strict_ascii(request.url), QUrl::StrictMode);
+  const QString scheme = url.scheme().toLower();
+  if (!url.isValid() || url.host().isEmpty() || (scheme != u"http" && scheme != u"https")) return response;
+
+  QNetworkRequest qrequest(url);
+  qrequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+  qrequest.setTransferTimeout(timeout_ms_);
+  const QString user_agent =
+      request.user_agent.empty() ? default_user_agent_ : QString::fromStdString(request.user_agent);
+  if (!user_agent.isEmpty()) qrequest.setHeader(QNetworkRequest::UserAgentHeader, user_agent);
+  for (const auto& [name, value] : request.headers)
+    qrequest.setRawHeader(QByteArray::fromStdString(name), QByteArray::fromStdString(value));
+  if (request.bypass_cache) {
+    qrequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    qrequest.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+  }
+
+  QNetworkAccessManager& manager = request.no_proxy ? *direct_manager_ : *manager_;
+  const QByteArray verb = QByteArray::fromStdString(request.method);
+  // A GET goes without a body; any other method carries one, even empty, so
+  // that a "post" announces "Content-Length: 0" as servers expect.
+  const bool bodiless = request.body.empty() && (verb.compare("get", Qt::CaseInsensitive) == 0 ||
+                                                 verb.compare("head", Qt::CaseInsensitive) == 0);
+  QNetworkReply* reply =
+      bodiless ? manager.sendCustomRequest(qrequest, verb)
+               : manager.sendCustomRequest(qrequest, verb, QByteArray::fromStdString(request.body));
+
+  if (!reply->isFinished()) {
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+  }
+
+  // A cancelled reply (the time-out) is closed and holds nothing.
+  const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
+  response.body.assign(body.begin(), body.end());
+  const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+  response.status = status.isValid() ? status.toInt() : 0;
+  switch (reply->error()) {
+    case QNetworkReply::NoError:
+      response.received = true;
+      break;
+    case QNetworkReply::OperationCanceledError:  // the transfer time-out
+      response.received = false;
+      break;
+    default:
+      // An error status or a transfer broken off after the answer began:
+      // the server did answer, and its body is what we have.
+      response.received = status.isValid() || !body.isEmpty();
+      break;
+  }
+  delete reply;
+  return response;
+}
 
 }  // namespace pagloom
