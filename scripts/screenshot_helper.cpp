@@ -1,0 +1,100 @@
+// Draws the main window offscreen on each top tab and each inner page and
+// saves the pictures as PNG files. Used by scripts/screenshots.
+//
+//   screenshot_helper RUN_FOLDER OUTPUT_FOLDER HELP_PAGE
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/dialogs.h"
+#include "app/main_window.h"
+#include "platform/qt/gbk.h"
+#include "templates/template_commands.h"
+
+namespace {
+
+void settle(int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < ms) {
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+    QThread::msleep(10);
+  }
+}
+
+pagloom::Text gbk(const char* utf8) { return pagloom::to_gbk(QString::fromUtf8(utf8)); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: %s RUN_FOLDER OUTPUT_FOLDER HELP_PAGE\n", argv[0]);
+    return 2;
+  }
+  QApplication app(argc, argv);
+  const QString out = QString::fromLocal8Bit(argv[2]);
+  QDir().mkpath(out);
+
+  pagloom::Endpoints endpoints;
+  endpoints.member_centre_host = "http://127.0.0.1:9";
+  endpoints.service_host = "http://127.0.0.1:9";
+  endpoints.marketplace_host = "http://127.0.0.1:9";
+  endpoints.help_page = argv[3];
+
+  pagloom::MainWindow window(endpoints, std::filesystem::path(argv[1]));
+  window.show();
+  settle(2500);
+
+  pagloom::Context& ctx = window.context();
+  pagloom::Ui& ui = ctx.ui;
+  // Some content, so that the lists and boxes show how they fill.
+  ui.set_text(gbk("编辑框1"), gbk("连衣裙\r\n男士衬衫\r\n"));
+  ui.set_text(gbk("编辑框7"), "40");
+  ui.append_log(gbk("开始生成关键词：连衣裙\r\n正在读取推广列表……\r\n已生成：连衣裙.htm\r\n"));
+  ui.set_text(gbk("标签9"), gbk("正在转换，请稍候……"));
+  ui.set_text(gbk("编辑框6"), "http://item.taobao.com/item.htm?id=12345678901");
+  for (int i = 0; i < 3; ++i) {
+    const int row = ui.insert_row(gbk("超级列表框2"));
+    ui.set_cell(gbk("超级列表框2"), row, 0,
+                "http://item.taobao.com/item.htm?id=1234567890" + std::to_string(i));
+    ui.set_cell(gbk("超级列表框2"), row, 1, gbk("夏季新款雪纺连衣裙"));
+    const int converted = ui.insert_row(gbk("超级列表框3"));
+    ui.set_cell(gbk("超级列表框3"), converted, 0, "http://s.click.example/t?e=" + std::to_string(i));
+    ui.set_cell(gbk("超级列表框3"), converted, 1, gbk("夏季新款雪纺连衣裙"));
+  }
+
+  const char* names[] = {"login", "editor", "log", "preview", "instructions", "results"};
+  int failures = 0;
+  const auto save = [&](const QString& name) {
+    const QString path = out + QLatin1Char('/') + name + QStringLiteral(".png");
+    if (!window.grab().save(path)) {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+      ++failures;
+    } else {
+      std::printf("%s\n", qPrintable(path));
+    }
+  };
+
+  for (int page = 0; page < 6; ++page) {
+    ui.set_page(gbk("选择夹2"), page);
+    if (page == 3)
+      ui.navigate(gbk("超文本浏览框2"), ctx.run_directory + gbk("/单页生成/模板/") +
+                                            ui.list_item(gbk("列表框1"), 0) + gbk("/效果预览.htm"));
+    if (page == 1) {
+      pagloom::MessageBoxes::set_auto_answer([](const QString&) {});  // a missing template only says so
+      window.run_command(pagloom::show_template_editor);
+    }
+    settle(page == 3 ? 2000 : 600);
+    save(QStringLiteral("tab0-page%1-%2").arg(page).arg(QLatin1String(names[page])));
+  }
+  ui.set_page(gbk("选择夹2"), 4);
+  ui.set_page(gbk("选择夹1"), 1);
+  settle(600);
+  save(QStringLiteral("tab1-conversion"));
+  return failures == 0 ? 0 : 1;
+}

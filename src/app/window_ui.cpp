@@ -1,0 +1,363 @@
+#include "app/window_ui.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QThread>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QWebEngineView>
+#include <algorithm>
+#include <vector>
+
+#include "app/dialogs.h"
+#include "platform/qt/gbk.h"
+#include "platform/qt/qt_file_system.h"
+#include "web/web.h"
+
+namespace pagloom {
+
+namespace {
+
+constexpr int kGbkRole = Qt::UserRole;  // the exact GBK bytes of a list item or cell
+
+// Controls that show line breaks take "\r\n" as one break; what the user
+// reads back gets "\r\n" again, like the edit boxes of the original platform.
+bool shows_line_breaks(const QWidget* w) {
+  return qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QLabel*>(w) ||
+         qobject_cast<const QAbstractButton*>(w);
+}
+
+QString for_display(const QWidget* w, const Text& text) {
+  QString s = from_gbk(text);
+  if (shows_line_breaks(w)) s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return s;
+}
+
+// What the control shows now, as Qt text.
+QString shown_text(const QWidget* w) {
+  if (auto* box = qobject_cast<const QPlainTextEdit*>(w)) return box->toPlainText();
+  if (auto* edit = qobject_cast<const QLineEdit*>(w)) return edit->text();
+  if (auto* label = qobject_cast<const QLabel*>(w)) return label->text();
+  if (auto* button = qobject_cast<const QAbstractButton*>(w)) return button->text();
+  if (auto* group = qobject_cast<const QGroupBox*>(w)) return group->title();
+  if (auto* combo = qobject_cast<const QComboBox*>(w)) return combo->currentText();
+  return {};
+}
+
+Text from_display(const QWidget* w, QString shown) {
+  if (shows_line_breaks(w)) shown.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  return to_gbk(shown);
+}
+
+QWidget* page_container(QWidget* w, int* count) {
+  if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
+    *count = tabs->count();
+    return tabs;
+  }
+  if (auto* stack = qobject_cast<QStackedWidget*>(w)) {
+    *count = stack->count();
+    return stack;
+  }
+  return nullptr;
+}
+
+bool starts_with_ci(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != prefix[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+WindowUi::WindowUi(QWidget& window)
+    : window_(window), log_box_(window.findChild<QPlainTextEdit*>(QStringLiteral("编辑框8"))) {
+  for (QPlainTextEdit* box : window_.findChildren<QPlainTextEdit*>()) track_edits(box);
+}
+
+WindowUi::~WindowUi() {
+  for (const auto& connection : connections_) QObject::disconnect(connection);
+}
+
+void WindowUi::track_edits(QPlainTextEdit* box) {
+  // Any change not made here (typing, pasting, undo) ends the exact copy.
+  connections_.push_back(QObject::connect(box->document(), &QTextDocument::contentsChange, box,
+                                          [this, box](int, int removed, int added) {
+                                            if (writing_ == 0 && (removed || added)) written_.erase(box);
+                                          }));
+}
+
+QWidget* WindowUi::control(std::string_view name) const {
+  const std::string key(name);
+  if (auto it = controls_.find(key); it != controls_.end() && it->second) return it->second;
+  QWidget* w = window_.findChild<QWidget*>(from_gbk(name));
+  if (w) controls_[key] = w;
+  return w;
+}
+
+void WindowUi::remember(QWidget* w, Text text) {
+  written_[w] = Written{std::move(text), qobject_cast<QPlainTextEdit*>(w) ? QString() : shown_text(w)};
+}
+
+Text WindowUi::text(std::string_view name) const {
+  QWidget* w = control(name);
+  if (!w) return {};
+  if (auto it = written_.find(w); it != written_.end()) {
+    if (qobject_cast<QPlainTextEdit*>(w) || shown_text(w) == it->second.shown) return it->second.text;
+  }
+  return from_display(w, shown_text(w));
+}
+
+void WindowUi::set_text(std::string_view name, const Text& text) {
+  QWidget* w = control(name);
+  if (!w) return;
+  const QString shown = for_display(w, text);
+  ++writing_;
+  if (auto* box = qobject_cast<QPlainTextEdit*>(w)) {
+    box->setPlainText(shown);
+  } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+    edit->setText(shown);
+  } else if (auto* label = qobject_cast<QLabel*>(w)) {
+    label->setText(shown);
+  } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+    button->setText(shown);
+  } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+    group->setTitle(shown);
+  } else if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->isEditable()) {
+    combo->setEditText(shown);
+  } else {
+    --writing_;
+    return;
+  }
+  --writing_;
+  remember(w, text);
+}
+
+void WindowUi::set_enabled(std::string_view name, bool enabled) {
+  if (QWidget* w = control(name)) w->setEnabled(enabled);
+}
+
+bool WindowUi::is_enabled(std::string_view name) const {
+  // The control's own state, as a disabled parent does not change it.
+  QWidget* w = control(name);
+  return w && !w->testAttribute(Qt::WA_ForceDisabled);
+}
+
+void WindowUi::append_log(const Text& text) {
+  QPlainTextEdit* box = log_box_;
+  if (!box) return;
+  auto it = written_.find(box);
+  if (it == written_.end())
+    it = written_.emplace(box, Written{from_display(box, box->toPlainText()), {}}).first;
+  it->second.text += text;
+
+  ++writing_;
+  QTextCursor end(box->document());
+  end.movePosition(QTextCursor::End);
+  end.insertText(for_display(box, text));
+  --writing_;
+  box->moveCursor(QTextCursor::End);
+  box->ensureCursorVisible();
+}
+
+void WindowUi::set_page(std::string_view name, int page) {
+  int count = 0;
+  QWidget* container = page_container(control(name), &count);
+  if (!container || count == 0) return;
+  page = std::clamp(page, 0, count - 1);
+  ++changing_;
+  if (auto* tabs = qobject_cast<QTabWidget*>(container)) {
+    tabs->setCurrentIndex(page);
+  } else {
+    static_cast<QStackedWidget*>(container)->setCurrentIndex(page);
+  }
+  --changing_;
+}
+
+int WindowUi::page(std::string_view name) const {
+  QWidget* w = control(name);
+  if (auto* tabs = qobject_cast<QTabWidget*>(w)) return tabs->currentIndex();
+  if (auto* stack = qobject_cast<QStackedWidget*>(w)) return stack->currentIndex();
+  return 0;
+}
+
+void WindowUi::list_clear(std::string_view name) {
+  if (auto* list = qobject_cast<QListWidget*>(control(name))) {
+    ++changing_;
+    list->clear();
+    --changing_;
+  }
+}
+
+int WindowUi::list_add(std::string_view name, const Text& item) {
+  auto* list = qobject_cast<QListWidget*>(control(name));
+  if (!list) return -1;
+  auto* entry = new QListWidgetItem(from_gbk(item));
+  entry->setData(kGbkRole, QByteArray(item.data(), static_cast<qsizetype>(item.size())));
+  ++changing_;
+  list->addItem(entry);
+  --changing_;
+  return list->count() - 1;
+}
+
+void WindowUi::list_select(std::string_view name, int index) {
+  auto* list = qobject_cast<QListWidget*>(control(name));
+  if (!list || index < 0 || index >= list->count()) return;
+  ++changing_;
+  list->setCurrentRow(index);
+  --changing_;
+}
+
+int WindowUi::list_selected(std::string_view name) const {
+  auto* list = qobject_cast<QListWidget*>(control(name));
+  if (!list) return -1;
+  QListWidgetItem* current = list->currentItem();
+  return current && current->isSelected() ? list->row(current) : -1;
+}
+
+Text WindowUi::list_item(std::string_view name, int index) const {
+  auto* list = qobject_cast<QListWidget*>(control(name));
+  if (!list || index < 0 || index >= list->count()) return {};
+  return list->item(index)->data(kGbkRole).toByteArray().toStdString();
+}
+
+int WindowUi::combo_index(std::string_view name) const {
+  auto* combo = qobject_cast<QComboBox*>(control(name));
+  if (!combo) return -1;
+  const int index = combo->currentIndex();
+  // Typed text that is not the entry's own text selects no entry.
+  if (index < 0 || (combo->isEditable() && combo->currentText() != combo->itemText(index))) return -1;
+  return index;
+}
+
+void WindowUi::set_combo_index(std::string_view name, int index) {
+  auto* combo = qobject_cast<QComboBox*>(control(name));
+  if (!combo) return;
+  combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+}
+
+Text WindowUi::combo_item(std::string_view name, int index) const {
+  auto* combo = qobject_cast<QComboBox*>(control(name));
+  if (!combo || index < 0 || index >= combo->count()) return {};
+  return to_gbk(combo->itemText(index));
+}
+
+void WindowUi::rows_clear(std::string_view name) {
+  if (auto* view = qobject_cast<QTreeWidget*>(control(name))) view->clear();
+}
+
+int WindowUi::row_count(std::string_view name) const {
+  auto* view = qobject_cast<QTreeWidget*>(control(name));
+  return view ? view->topLevelItemCount() : 0;
+}
+
+int WindowUi::insert_row(std::string_view name) {
+  auto* view = qobject_cast<QTreeWidget*>(control(name));
+  if (!view) return -1;
+  view->addTopLevelItem(new QTreeWidgetItem());
+  return view->topLevelItemCount() - 1;
+}
+
+void WindowUi::set_cell(std::string_view name, int row, int column, const Text& text) {
+  auto* view = qobject_cast<QTreeWidget*>(control(name));
+  if (!view || column < 0 || column >= view->columnCount()) return;
+  QTreeWidgetItem* item = row >= 0 ? view->topLevelItem(row) : nullptr;
+  if (!item) return;
+  item->setData(column, kGbkRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+  item->setText(column, from_gbk(text));
+}
+
+Text WindowUi::cell(std::string_view name, int row, int column) const {
+  auto* view = qobject_cast<QTreeWidget*>(control(name));
+  if (!view || column < 0 || column >= view->columnCount()) return {};
+  QTreeWidgetItem* item = row >= 0 ? view->topLevelItem(row) : nullptr;
+  if (!item) return {};
+  return item->data(column, kGbkRole).toByteArray().toStdString();
+}
+
+QUrl WindowUi::address_url(const Text& address) {
+  if (starts_with_ci(address, "http://") || starts_with_ci(address, "https://")) {
+    // QUrl reads raw bytes as UTF-8, so the GBK bytes go in percent-encoded.
+    const QByteArray wire = QByteArray::fromStdString(wire_address(address));
+    QUrl url = QUrl::fromEncoded(wire, QUrl::StrictMode);
+    if (!url.isValid()) url = QUrl::fromEncoded(wire, QUrl::TolerantMode);
+    return url;
+  }
+  if (address.empty()) return {};
+  return QUrl::fromLocalFile(QtFileSystem::native_path(address));
+}
+
+void WindowUi::navigate(std::string_view name, const Text& address) {
+  auto* view = qobject_cast<QWebEngineView*>(control(name));
+  if (!view) return;
+  const QUrl url = address_url(address);
+  requested_[view] = url;
+  view->load(url);
+}
+
+Text WindowUi::current_address(std::string_view name) const {
+  auto* view = qobject_cast<QWebEngineView*>(control(name));
+  if (!view) return {};
+  QUrl url = view->url();
+  // Until the engine commits the first navigation it reports no address.
+  if (url.isEmpty()) {
+    auto it = requested_.find(view);
+    if (it == requested_.end()) return {};
+    url = it->second;
+  }
+  if (url.isLocalFile()) return to_gbk(url.toLocalFile());
+  return url.toEncoded().toStdString();
+}
+
+void WindowUi::delay(int ms) {
+  if (ms <= 0) return;
+  QElapsedTimer elapsed;
+  elapsed.start();
+  QEventLoop loop;
+  QTimer timer;
+  timer.setSingleShot(true);
+  timer.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+  // The loop may also end early (an application quit ends every loop), so
+  // wait again until the time has really passed.
+  while (elapsed.elapsed() <= ms) {
+    timer.start(static_cast<int>(ms - elapsed.elapsed()) + 1);
+    loop.exec(QEventLoop::AllEvents);
+  }
+}
+
+void WindowUi::sleep(int ms) { QThread::msleep(static_cast<unsigned long>(std::max(ms, 0))); }
+
+void WindowUi::message(const Text& text) { MessageBoxes::show(from_gbk(text)); }
+
+std::optional<Text> WindowUi::choose_open_file(const Text& folder, const Text& filter) {
+  const auto chosen =
+      FileDialogs::choose(&window_, {false, QtFileSystem::native_path(folder), from_gbk(filter)});
+  if (!chosen) return std::nullopt;
+  return to_gbk(*chosen);
+}
+
+std::optional<Text> WindowUi::choose_save_file(const Text& folder, const Text& filter) {
+  const auto chosen =
+      FileDialogs::choose(&window_, {true, QtFileSystem::native_path(folder), from_gbk(filter)});
+  if (!chosen) return std::nullopt;
+  return to_gbk(*chosen);
+}
+
+void WindowUi::open_external(const Text& address) { ExternalLinks::open(address_url(address)); }
+
+}  // namespace pagloom
