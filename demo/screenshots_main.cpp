@@ -1,7 +1,8 @@
-// Draws the main window offscreen on each top tab and each inner page and
-// saves the pictures as PNG files. Used by scripts/screenshots.
+// Draws the main window offscreen on each top tab and each inner page, with
+// the local stand-in of the services behind its viewers, and saves the
+// pictures as PNG files. Used by scripts/screenshots.
 //
-//   screenshot_helper RUN_FOLDER OUTPUT_FOLDER HELP_PAGE
+//   pagloom-screenshots RUN_FOLDER OUTPUT_FOLDER
 
 #include <QApplication>
 #include <QDir>
@@ -13,7 +14,9 @@
 
 #include "app/dialogs.h"
 #include "app/main_window.h"
+#include "mock/mock_services.h"
 #include "platform/qt/gbk.h"
+#include "shell/shell_commands.h"
 #include "templates/template_commands.h"
 
 namespace {
@@ -32,21 +35,20 @@ pagloom::Text gbk(const char* utf8) { return pagloom::to_gbk(QString::fromUtf8(u
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: %s RUN_FOLDER OUTPUT_FOLDER HELP_PAGE\n", argv[0]);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s RUN_FOLDER OUTPUT_FOLDER\n", argv[0]);
     return 2;
   }
   QApplication app(argc, argv);
   const QString out = QString::fromLocal8Bit(argv[2]);
   QDir().mkpath(out);
 
-  pagloom::Endpoints endpoints;
-  endpoints.member_centre_host = "http://127.0.0.1:9";
-  endpoints.service_host = "http://127.0.0.1:9";
-  endpoints.marketplace_host = "http://127.0.0.1:9";
-  endpoints.help_page = argv[3];
-
-  pagloom::MainWindow window(endpoints, std::filesystem::path(argv[1]));
+  pagloom::testing::MockServices services;
+  if (!services.start()) {
+    std::fprintf(stderr, "cannot start the local services\n");
+    return 1;
+  }
+  pagloom::MainWindow window(services.endpoints(), std::filesystem::path(argv[1]));
   window.show();
   settle(2500);
 
@@ -81,6 +83,7 @@ int main(int argc, char** argv) {
   };
 
   for (int page = 0; page < 6; ++page) {
+    if (page == 0) window.run_command(pagloom::open_login_page);
     ui.set_page(gbk("选择夹2"), page);
     if (page == 3)
       ui.navigate(gbk("超文本浏览框2"), ctx.run_directory + gbk("/单页生成/模板/") +
@@ -89,7 +92,7 @@ int main(int argc, char** argv) {
       pagloom::MessageBoxes::set_auto_answer([](const QString&) {});  // a missing template only says so
       window.run_command(pagloom::show_template_editor);
     }
-    settle(page == 3 ? 2000 : 600);
+    settle(page == 0 || page == 3 ? 2000 : 600);
     save(QStringLiteral("tab0-page%1-%2").arg(page).arg(QLatin1String(names[page])));
   }
   ui.set_page(gbk("选择夹2"), 4);
