@@ -287,7 +287,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {{"L", "T"}},
                    {}},
         ImportCase{"StopsAtZeroByte",
-                   std::string("T------链接分隔符------L\0T2------链接分隔符------L2", 53),
+                   std::string("T------链接分隔符------L") + '\0' + "T2------链接分隔符------L2",
                    {{"L", "T"}},
                    {}}),
     [](const auto& info) { return std::string(info.param.name); });
