@@ -2,10 +2,10 @@
 // free port and opens the main window pointed at it. Log in with any name on
 // the login page, then generate pages or convert links as with the real
 // services.
+#include <unistd.h>
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
-#include <unistd.h>
 
 #include "app/main_window.h"
 #include "mock/mock_services.h"

@@ -13,9 +13,9 @@
 namespace pagloom {
 
 struct SharedState {
-  int stop_requested = 0;  // set by 按钮5, polled by the generation run
-  Text current_keyword;    // the keyword whose page is being made
-  bool run_active = false; // a generation run is under way (guards against a nested start)
+  int stop_requested = 0;   // set by 按钮5, polled by the generation run
+  Text current_keyword;     // the keyword whose page is being made
+  bool run_active = false;  // a generation run is under way (guards against a nested start)
 };
 
 struct Context {

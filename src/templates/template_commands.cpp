@@ -45,8 +45,8 @@ void save_template(Context& ctx) {
     ctx.ui.message("请输入正确的模板名称：名称不能为空，不能是“.”或“..”，也不能含有“/”或“\\”。");
     return;
   }
-  const Text joined =
-      text_concat(ctx.ui.text("编辑框3"), kLoopStart, ctx.ui.text("编辑框4"), kLoopEnd, ctx.ui.text("编辑框5"));
+  const Text joined = text_concat(ctx.ui.text("编辑框3"), kLoopStart, ctx.ui.text("编辑框4"), kLoopEnd,
+                                  ctx.ui.text("编辑框5"));
   const Text folder = template_folder_path(ctx, name);
   const Text path = text_concat(folder, "\\模板文件.htm");
   if (ctx.files.exists(path)) {
@@ -57,7 +57,8 @@ void save_template(Context& ctx) {
   if (ctx.files.write(path, text_to_bytes(joined))) {
     ctx.ui.message("保存模板成功");
   } else {
-    ctx.ui.message("保存模板失败：无法写入模板文件，请检查软件目录下的“单页生成\\模板”文件夹是否存在并且可以写入。");
+    ctx.ui.message(
+        "保存模板失败：无法写入模板文件，请检查软件目录下的“单页生成\\模板”文件夹是否存在并且可以写入。");
   }
   ctx.ui.list_clear("列表框1");
   scan_templates(ctx);

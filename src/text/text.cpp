@@ -173,10 +173,16 @@ double text_to_number(std::string_view t) noexcept {
   }
   const std::size_t body = p;
   bool digits = false;
-  while (p < n && folded[p] >= '0' && folded[p] <= '9') { ++p; digits = true; }
+  while (p < n && folded[p] >= '0' && folded[p] <= '9') {
+    ++p;
+    digits = true;
+  }
   if (p < n && folded[p] == '.') {
     ++p;
-    while (p < n && folded[p] >= '0' && folded[p] <= '9') { ++p; digits = true; }
+    while (p < n && folded[p] >= '0' && folded[p] <= '9') {
+      ++p;
+      digits = true;
+    }
   }
   if (!digits) return 0.0;
   if (p < n && (folded[p] == 'e' || folded[p] == 'E')) {

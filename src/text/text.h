@@ -46,8 +46,7 @@ using Bytes = std::vector<char>;
 // omitted: all).
 [[nodiscard]] Text text_replace(std::string_view t, std::string_view old, std::string_view neu = {},
                                 std::optional<int> start = std::nullopt,
-                                std::optional<int> count = std::nullopt,
-                                bool case_sensitive = true);
+                                std::optional<int> count = std::nullopt, bool case_sensitive = true);
 
 // Splits at `delim`: a leading delimiter gives an empty first piece, a
 // trailing one no empty last piece; the empty text gives no pieces, an empty
@@ -91,9 +90,7 @@ template <typename... Rest>
                                    std::string_view end_marker, int start_position);
 
 // The same cut as extract_between, as a view into `t` (no allocation).
-[[nodiscard]] std::string_view extract_between_view(std::string_view t,
-                                                    std::string_view start_marker,
-                                                    std::string_view end_marker,
-                                                    int start_position) noexcept;
+[[nodiscard]] std::string_view extract_between_view(std::string_view t, std::string_view start_marker,
+                                                    std::string_view end_marker, int start_position) noexcept;
 
 }  // namespace pagloom

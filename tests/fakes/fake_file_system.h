@@ -64,7 +64,8 @@ class FakeFileSystem final : public FileSystem {
       if (matches(mask, name)) names.insert(name);
     };
     if (kind == EntryKind::Folders) {
-      for (const auto& f : folders) if (!f.empty()) consider(f);
+      for (const auto& f : folders)
+        if (!f.empty()) consider(f);
     } else {
       for (const auto& [f, _] : files) consider(f);
     }
@@ -83,7 +84,8 @@ class FakeFileSystem final : public FileSystem {
   bool write(const Text& path, const Bytes& bytes) override {
     ++writes;
     const std::string p = normalise(path);
-    if (path.empty() || read_only.count(p) != 0 || folders.count(parent(p)) == 0 || folders.count(p) != 0) return false;
+    if (path.empty() || read_only.count(p) != 0 || folders.count(parent(p)) == 0 || folders.count(p) != 0)
+      return false;
     files[p] = bytes;
     return true;
   }

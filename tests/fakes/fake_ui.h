@@ -57,7 +57,9 @@ class FakeUi final : public Ui {
     return it == texts.end() ? Text() : it->second;
   }
   void set_text(std::string_view control, const Text& text) override { texts[std::string(control)] = text; }
-  void set_enabled(std::string_view control, bool enabled) override { disabled[std::string(control)] = !enabled; }
+  void set_enabled(std::string_view control, bool enabled) override {
+    disabled[std::string(control)] = !enabled;
+  }
   bool is_enabled(std::string_view control) const override {
     auto it = disabled.find(control);
     return it == disabled.end() || !it->second;
@@ -94,7 +96,9 @@ class FakeUi final : public Ui {
     auto it = combos.find(control);
     return it == combos.end() ? -1 : it->second.index;
   }
-  void set_combo_index(std::string_view control, int index) override { combos[std::string(control)].index = index; }
+  void set_combo_index(std::string_view control, int index) override {
+    combos[std::string(control)].index = index;
+  }
   Text combo_item(std::string_view control, int index) const override {
     auto it = combos.find(control);
     if (it == combos.end() || index < 0 || index >= static_cast<int>(it->second.items.size())) return {};

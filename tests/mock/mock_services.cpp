@@ -374,15 +374,14 @@ Response handle(MockServices::State& state, const MockRequest& request) {
     return r;
   }
   if (path == "/help.htm")
-    return plain_page(
-        QStringLiteral("使用说明"),
-        QStringLiteral("一、点击左上角“登陆阿里妈妈”，在右侧页面用任意用户名登录。</p>\n"
-                       "<p>二、在“关键词列表”中每行输入一个关键词，选择单页模板、排序方式，"
-                       "填写商品数量。</p>\n"
-                       "<p>三、点击“开始生成”，在“生成日志”中查看进度；每个关键词生成一个页面，"
-                       "保存在所选模板的文件夹中。“停止生成”在下一个检查点结束生成。</p>\n"
-                       "<p>四、在“链接转换”中输入带有 id= 的商品链接，或导入链接文件，"
-                       "转换成淘宝客链接，并可保存为文本文件。"));
+    return plain_page(QStringLiteral("使用说明"),
+                      QStringLiteral("一、点击左上角“登陆阿里妈妈”，在右侧页面用任意用户名登录。</p>\n"
+                                     "<p>二、在“关键词列表”中每行输入一个关键词，选择单页模板、排序方式，"
+                                     "填写商品数量。</p>\n"
+                                     "<p>三、点击“开始生成”，在“生成日志”中查看进度；每个关键词生成一个页面，"
+                                     "保存在所选模板的文件夹中。“停止生成”在下一个检查点结束生成。</p>\n"
+                                     "<p>四、在“链接转换”中输入带有 id= 的商品链接，或导入链接文件，"
+                                     "转换成淘宝客链接，并可保存为文本文件。"));
   if (path == "/download.htm") return plain_page(QStringLiteral("下载"), QStringLiteral("最新版本下载。"));
   if (path == "/template-tutorial.htm")
     return plain_page(QStringLiteral("模板制作教程"), QStringLiteral("模板由头部、循环代码和尾部组成。"));

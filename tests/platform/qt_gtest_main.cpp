@@ -1,8 +1,8 @@
 // GoogleTest main with a QApplication, so tests can use Qt Network,
 // QtWebEngine and event loops.
-#include <QApplication>
 #include <QtWebEngineCore/qtwebenginecoreglobal.h>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

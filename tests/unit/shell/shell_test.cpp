@@ -58,8 +58,9 @@ TEST(Shell, StopRequestAndHyperlinks) {
   open_hyperlink(w.ctx, "超级链接框1");
   open_hyperlink(w.ctx, "超级链接框2");
   open_hyperlink(w.ctx, "超级链接框3");
-  EXPECT_EQ(w.ui.opened_externally, (std::vector<Text>{"http://help.test/download.htm", "http://help.test/tutorial.htm",
-                                                       "http://help.test/rules.htm"}));
+  EXPECT_EQ(w.ui.opened_externally,
+            (std::vector<Text>{"http://help.test/download.htm", "http://help.test/tutorial.htm",
+                               "http://help.test/rules.htm"}));
 }
 
 }  // namespace

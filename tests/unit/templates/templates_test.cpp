@@ -85,7 +85,8 @@ TEST_F(Templates, LoadSplitsHeadLoopAndTail) {
 }
 
 TEST_F(Templates, SaveAndReloadRoundTripsTheFileByteForByte) {
-  const std::string original = "<html>\r\n[#关键词#][#商品循环开始#]<li>[#商品标题#]</li>[#商品循环结束#]</ul>\r\n</html>";
+  const std::string original =
+      "<html>\r\n[#关键词#][#商品循环开始#]<li>[#商品标题#]</li>[#商品循环结束#]</ul>\r\n</html>";
   add_template("a", original);
   scan_and_select(0);
   load_template_into_editor(w.ctx);
@@ -107,7 +108,8 @@ TEST_F(Templates, SaveUnderANewNameCreatesItsFolderAndRescans) {
   w.ui.set_text("编辑框4", "");
   w.ui.set_text("编辑框5", "T");
   save_template(w.ctx);
-  EXPECT_EQ(w.files.content(text_concat(kStore, "新模板/模板文件.htm")), "H[#商品循环开始#][#商品循环结束#]T");
+  EXPECT_EQ(w.files.content(text_concat(kStore, "新模板/模板文件.htm")),
+            "H[#商品循环开始#][#商品循环结束#]T");
   EXPECT_EQ(w.ui.list_boxes["列表框1"].items, (std::vector<Text>{"b", "新模板"}));
   EXPECT_EQ(w.ui.list_selected("列表框1"), 0);
   EXPECT_EQ(field(3), "H");  // selecting item 0 after the rescan loads nothing
@@ -161,8 +163,9 @@ TEST_F(Templates, PageCommandsLoadOrExplain) {
   EXPECT_EQ(w.ui.page("选择夹2"), 3);
   EXPECT_EQ(field(4), "edited");
   ASSERT_EQ(w.ui.messages.size(), 1u);
-  EXPECT_EQ(w.ui.messages[0],
-            "您没把预览文件放在指定位置，请按张以下方式放入。例如：软件目录/单页生成/模板/高贵大气/效果预览.htm");
+  EXPECT_EQ(
+      w.ui.messages[0],
+      "您没把预览文件放在指定位置，请按张以下方式放入。例如：软件目录/单页生成/模板/高贵大气/效果预览.htm");
 
   w.files.add_file(text_concat(kStore, "a/效果预览.htm"), "p");
   show_preview(w.ctx);

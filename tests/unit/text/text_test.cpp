@@ -21,18 +21,14 @@ struct FindCase {
 
 TEST(TextFind, PositionsAndEdges) {
   const std::vector<FindCase> cases = {
-      {"abc", "", 2, false, 1},     // empty needle, region not empty: 1, not the start
-      {"abc", "", 4, false, -1},    // empty region
-      {"", "", 0, false, -1},       //
-      {"abcabc", "c", 4, false, 6}, //
-      {"abcabc", "c", 0, false, 3}, //
-      {"abcabc", "c", 1, false, 3}, //
-      {"abcabc", "c", -5, false, 3},
-      {"abcabc", "abcd", 0, false, -1},
-      {"abcabc", "BC", 0, false, -1},
-      {"abcabc", "BC", 0, true, 2},
-      {"ab", "b", 3, false, -1},
-      {"xyz", "xyz", 1, false, 1},
+      {"abc", "", 2, false, 1},      // empty needle, region not empty: 1, not the start
+      {"abc", "", 4, false, -1},     // empty region
+      {"", "", 0, false, -1},        //
+      {"abcabc", "c", 4, false, 6},  //
+      {"abcabc", "c", 0, false, 3},  //
+      {"abcabc", "c", 1, false, 3},  //
+      {"abcabc", "c", -5, false, 3}, {"abcabc", "abcd", 0, false, -1}, {"abcabc", "BC", 0, false, -1},
+      {"abcabc", "BC", 0, true, 2},  {"ab", "b", 3, false, -1},        {"xyz", "xyz", 1, false, 1},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(text_find(c.text, c.needle, c.start, c.ignore_case), c.expected)
@@ -43,12 +39,19 @@ TEST(TextFind, PositionsAndEdges) {
 TEST(TextFind, WalksWholeTwoByteCharacters) {
   // "中" is D6 D0; a needle made of its trail byte and the next ASCII byte must
   // not match inside the character.
-  const std::string t = "\xD6\xD0" "a";
-  EXPECT_EQ(text_find(t, "\xD0" "a"), -1);
+  const std::string t =
+      "\xD6\xD0"
+      "a";
+  EXPECT_EQ(text_find(t,
+                      "\xD0"
+                      "a"),
+            -1);
   EXPECT_EQ(text_find(t, "a"), 3);
   // The walk counts boundaries from where it starts: starting on a trail byte
   // takes that byte as a lead byte.
-  const std::string u = "\xB1\x5C" "\\";
+  const std::string u =
+      "\xB1\x5C"
+      "\\";
   EXPECT_EQ(text_find(u, "\\"), 3);
   EXPECT_EQ(text_find(u, "\\", 2), 2);  // the trail byte 0x5C, walked as a character of its own
   // A lead byte as the very last byte ends the search.
@@ -94,7 +97,13 @@ TEST(TextReplace, EveryOccurrenceOnceWithoutRescanning) {
   EXPECT_EQ(text_replace("axbx", "x", "-", std::nullopt, 0, true), "axbx");
   EXPECT_EQ(text_replace("axbx", "x", "-", 9, std::nullopt, true), "axbx");
   // No match across a character boundary: "\xD0a" is not at a boundary.
-  EXPECT_EQ(text_replace("\xD6\xD0" "a", "\xD0" "a", "!"), "\xD6\xD0" "a");
+  EXPECT_EQ(text_replace("\xD6\xD0"
+                         "a",
+                         "\xD0"
+                         "a",
+                         "!"),
+            "\xD6\xD0"
+            "a");
 }
 
 TEST(TextSplit, PiecesAtTheEdges) {
@@ -109,7 +118,12 @@ TEST(TextSplit, PiecesAtTheEdges) {
   EXPECT_EQ(text_split("a,b,c", ",", 0), V{});
   EXPECT_EQ(text_split("a,,", ","), (V{"a", ""}));
   // The delimiter is not found inside a two-byte character.
-  EXPECT_EQ(text_split("\xB1\x5C" "x\\y", "\\"), (V{"\xB1\x5C" "x", "y"}));
+  EXPECT_EQ(text_split("\xB1\x5C"
+                       "x\\y",
+                       "\\"),
+            (V{"\xB1\x5C"
+               "x",
+               "y"}));
 }
 
 TEST(TextNumbers, ReadAndPrint) {
@@ -118,10 +132,24 @@ TEST(TextNumbers, ReadAndPrint) {
     double value;
   };
   const std::vector<Case> cases = {
-      {"12abc", 12},  {"abc", 0},     {" 3.5", 3.5},      {"\xA3\xB1\xA3\xB0", 10},  // full-width 1 0
-      {"", 0},        {"-4", -4},     {"+2.5e2x", 250},   {"\xA1\xA1" "7", 7},        // ideographic space
-      {".5", 0.5},    {"5.", 5},      {"1e", 1},          {"\t\n 8", 8},
-      {"--1", 0},     {"3.9", 3.9},   {"1e400", HUGE_VAL}, {"1e-400", 0},
+      {"12abc", 12},
+      {"abc", 0},
+      {" 3.5", 3.5},
+      {"\xA3\xB1\xA3\xB0", 10},  // full-width 1 0
+      {"", 0},
+      {"-4", -4},
+      {"+2.5e2x", 250},
+      {"\xA1\xA1"
+       "7",
+       7},  // ideographic space
+      {".5", 0.5},
+      {"5.", 5},
+      {"1e", 1},
+      {"\t\n 8", 8},
+      {"--1", 0},
+      {"3.9", 3.9},
+      {"1e400", HUGE_VAL},
+      {"1e-400", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(text_to_number(c.text), c.value) << c.text;
 
@@ -168,15 +196,15 @@ TEST(ExtractBetween, EveryEdge) {
       {"head[#商品循环开始#]rest", "", "[#商品循环开始#]", 0, "head"},
       {"head[#商品循环开始#]rest", "", "[#商品循环开始#]", 7, "head"},  // empty marker: from byte 1
       {"", "", "x", 0, ""},
-      {"abcd&e", "id=", "&", 0, "bcd"},   // absent marker: cut from byte 2
-      {"abcd&e", "=", "&", 0, ""},        // absent one-byte marker: empty
-      {"abcd&e", "i=", "&", 0, "abcd"},   // absent two-byte marker: whole text
-      {";k=1", "k=", ";", 0, ""},         // end marker before the start marker
-      {"k=1", "k=", ";", 0, ""},          // no end marker
-      {"ab", "ab", "x", 0, ""},           // marker ends on the last byte
-      {"a;b", "a", ";", 0, ""},           // end marker at byte 1 of the rest
-      {"a;b", "a", "", 0, ""},            // empty end marker
-      {"xx", "x", "x", 5, ""},            // start beyond the text: marker not found
+      {"abcd&e", "id=", "&", 0, "bcd"},  // absent marker: cut from byte 2
+      {"abcd&e", "=", "&", 0, ""},       // absent one-byte marker: empty
+      {"abcd&e", "i=", "&", 0, "abcd"},  // absent two-byte marker: whole text
+      {";k=1", "k=", ";", 0, ""},        // end marker before the start marker
+      {"k=1", "k=", ";", 0, ""},         // no end marker
+      {"ab", "ab", "x", 0, ""},          // marker ends on the last byte
+      {"a;b", "a", ";", 0, ""},          // end marker at byte 1 of the rest
+      {"a;b", "a", "", 0, ""},           // empty end marker
+      {"xx", "x", "x", 5, ""},           // start beyond the text: marker not found
   };
   for (const auto& c : cases) {
     EXPECT_EQ(extract_between(c.text, c.start, c.end, c.position), c.expected)
