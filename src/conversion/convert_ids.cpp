@@ -30,7 +30,7 @@ int id_count(const Context& ctx) {
 bool looks_like_web_page(const Bytes& body) {
   std::string_view s(body.data(), body.size());
   if (s.substr(0, 3) == "\xEF\xBB\xBF") s.remove_prefix(3);
-  while (!s.empty() && (s.front() == ' ' || (s.front() >= '\t' && s.front() <= '\r'))) s.remove_prefix(1);
+  s = trim_space(s);
   return !s.empty() && s.front() == '<';
 }
 

@@ -11,6 +11,8 @@ namespace {
 
 constexpr bool is_lead_byte(char c) noexcept { return static_cast<unsigned char>(c) >= 0x80; }
 
+constexpr bool is_space(char c) noexcept { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
 constexpr char fold(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool equal_at(std::string_view t, std::size_t pos, std::string_view needle, bool ignore_case) noexcept {
@@ -165,7 +167,7 @@ double text_to_number(std::string_view t) noexcept {
 
   std::size_t p = 0;
   const std::size_t n = folded.size();
-  while (p < n && (folded[p] == ' ' || (folded[p] >= 0x09 && folded[p] <= 0x0D))) ++p;
+  while (p < n && is_space(folded[p])) ++p;
   bool negative = false;
   if (p < n && (folded[p] == '+' || folded[p] == '-')) {
     negative = folded[p] == '-';
@@ -223,6 +225,12 @@ Text bytes_to_text(std::string_view bytes) {
 Text bytes_to_text(const Bytes& bytes) { return bytes_to_text(std::string_view(bytes.data(), bytes.size())); }
 
 Bytes text_to_bytes(std::string_view t) { return Bytes(t.begin(), t.end()); }
+
+std::string_view trim_space(std::string_view t) noexcept {
+  while (!t.empty() && is_space(t.front())) t.remove_prefix(1);
+  while (!t.empty() && is_space(t.back())) t.remove_suffix(1);
+  return t;
+}
 
 int text_compare(std::string_view a, std::string_view b) noexcept {
   const std::size_t k = std::min(a.size(), b.size());

@@ -79,6 +79,10 @@ template <typename... Rest>
   return out;
 }
 
+// `t` without the ASCII white space (space, tab, line breaks, vertical tab,
+// form feed) at either end.
+[[nodiscard]] std::string_view trim_space(std::string_view t) noexcept;
+
 // Byte-wise unsigned comparison: negative, zero or positive.
 [[nodiscard]] int text_compare(std::string_view a, std::string_view b) noexcept;
 

@@ -180,6 +180,13 @@ TEST(TextCompare, UnsignedBytewise) {
   EXPECT_EQ(text_compare("x", "x"), 0);
 }
 
+TEST(TextTrim, AsciiWhiteSpaceAtBothEndsOnly) {
+  EXPECT_EQ(trim_space(" \t\r\n a b \v\f"), "a b");
+  EXPECT_EQ(trim_space(" \r\n "), "");
+  EXPECT_EQ(trim_space(""), "");
+  EXPECT_EQ(trim_space("\xA1\xA1x\xA1\xA1"), "\xA1\xA1x\xA1\xA1");  // a full-width space is text
+}
+
 struct CutCase {
   std::string text, start, end;
   int position;
