@@ -1,7 +1,7 @@
 #include "conversion/conversion_commands.h"
 
 #include "conversion/convert_ids.h"
-#include "web/web.h"
+#include "shell/shell_commands.h"
 
 namespace pagloom {
 namespace {
@@ -14,14 +14,6 @@ constexpr std::string_view kStatus = "标签9";
 constexpr std::string_view kItemSeparator = "------商品分隔符------";
 constexpr std::string_view kLinkSeparator = "------链接分隔符------";
 
-bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && is_space(s.front())) s.remove_prefix(1);
-  while (!s.empty() && is_space(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 bool all_digits(std::string_view s) {
   if (s.empty()) return false;
   for (const char c : s)
@@ -32,13 +24,9 @@ bool all_digits(std::string_view s) {
 // Shared by both conversions: false (after telling the user) when the
 // embedded browser is not logged into the affiliate service.
 bool login_step(Context& ctx) {
-  if (!probe_login(ctx)) {
-    ctx.ui.message("请到单页生成菜单，登陆阿里妈妈。");
-    return false;
-  }
-  ctx.ui.set_text("按钮2", "登陆成功");
-  ctx.ui.set_enabled("按钮2", false);
-  return true;
+  if (confirm_login(ctx)) return true;
+  ctx.ui.message("请到单页生成菜单，登陆阿里妈妈。");
+  return false;
 }
 
 // Why a conversion gave no rows; empty for a conversion that gave some.
@@ -85,7 +73,7 @@ std::string_view file_name_of(std::string_view path) {
 }  // namespace
 
 Text item_id_of(std::string_view link) {
-  link = trimmed(link);
+  link = trim_space(link);
   if (all_digits(link)) return Text(link);
   // The query ends at the fragment. '?', '&', '#' and '=' are below 0x40 and
   // so never the trail byte of a GBK character.
@@ -198,7 +186,7 @@ void import_link_file(Context& ctx) {
     if (parts.size() < 2 || parts[1].empty()) {
       // Blank pieces (a separator at the start, two in a row, a stray line
       // feed at the end) are not items the user wrote.
-      if (!trimmed(item).empty()) ++skipped;
+      if (!trim_space(item).empty()) ++skipped;
       continue;
     }
     const int row = ctx.ui.insert_row(kLinkList);

@@ -42,7 +42,6 @@ class ActiveRun {
 
 void run_passes(Context& ctx) {
   const std::vector<Text> keywords = text_split(ctx.ui.text("编辑框1"), "\r\n");
-  Text page;
   for (const Text& keyword : keywords) {
     // Read once per pass, so the log names the order that was requested.
     const int sort_order = ctx.ui.combo_index("组合框1");
@@ -52,7 +51,7 @@ void run_passes(Context& ctx) {
       if (ctx.state.stop_requested != 0) return;
       continue;
     }
-    page = fetch_text(
+    const Text page = fetch_text(
         ctx,
         text_concat(ctx.endpoints.service_host, kSearchPath, kSortKeys[static_cast<std::size_t>(sort_order)],
                     kSearchQuery, keyword, kSearchTail),
@@ -98,12 +97,10 @@ void start_generation(Context& ctx) {
     ctx.ui.append_log("请输入查询关键词");
     return;
   }
-  if (!probe_login(ctx)) {
+  if (!confirm_login(ctx)) {
     ctx.ui.append_log("请登陆阿里妈妈");
     return;
   }
-  ctx.ui.set_text("按钮2", "登陆成功");
-  ctx.ui.set_enabled("按钮2", false);
   if (ctx.ui.text("编辑框7").empty()) {
     ctx.ui.append_log("请输入生成宝贝的数量");
     return;

@@ -1,6 +1,7 @@
 #include "shell/shell_commands.h"
 
 #include "templates/template_store.h"
+#include "web/web.h"
 
 namespace pagloom {
 
@@ -32,6 +33,13 @@ void refresh_member_centre(Context& ctx) {
 }
 
 void request_stop(Context& ctx) { ctx.state.stop_requested = 1; }
+
+bool confirm_login(Context& ctx) {
+  if (!probe_login(ctx)) return false;
+  ctx.ui.set_text("按钮2", "登陆成功");
+  ctx.ui.set_enabled("按钮2", false);
+  return true;
+}
 
 void open_hyperlink(Context& ctx, std::string_view control) {
   const Endpoints& e = ctx.endpoints;

@@ -28,6 +28,11 @@ void open_login_page(Context& ctx);         // 按钮2
 void refresh_member_centre(Context& ctx);   // 选择夹1, current page changed
 void request_stop(Context& ctx);            // 按钮5
 
+// The login step of the commands that need the service: true when the login
+// viewer's session is logged in (probe_login), and then 按钮2 reads
+// "登陆成功" and is disabled.
+[[nodiscard]] bool confirm_login(Context& ctx);
+
 // 超级链接框1..3: opens the link's target in the system's browser.
 void open_hyperlink(Context& ctx, std::string_view control);
 
