@@ -6,11 +6,7 @@ namespace pagloom {
 namespace {
 
 bool starts_with_ci(std::string_view s, std::string_view prefix) {
-  return text_find(s.substr(0, prefix.size()), prefix, 0, true) == 1 && s.size() >= prefix.size();
-}
-
-bool is_web_address(std::string_view address) {
-  return starts_with_ci(address, "http://") || starts_with_ci(address, "https://");
+  return s.size() >= prefix.size() && text_find(s.substr(0, prefix.size()), prefix, 0, true) == 1;
 }
 
 // A "file://" address names a local path; anything else that is not a web
@@ -21,6 +17,10 @@ std::string_view local_path(std::string_view address) {
 }
 
 }  // namespace
+
+bool is_web_address(std::string_view address) {
+  return starts_with_ci(address, "http://") || starts_with_ci(address, "https://");
+}
 
 Text fetch_text(Context& ctx, std::string_view address, std::string_view method, std::string_view body) {
   if (address.empty()) return {};

@@ -33,9 +33,14 @@ inline constexpr std::string_view kDownloadUserAgent = "Mozilla/4.0 (compatible;
 // with the method "post", contains "退出".
 [[nodiscard]] bool probe_login(Context& ctx);
 
+// True for an "http://" or "https://" address, the scheme in any letter case.
+[[nodiscard]] bool is_web_address(std::string_view address);
+
 // The address as it goes on the wire: every byte of 0x80 or above, every
-// space and every control byte percent-encoded (GBK bytes kept as they are);
-// everything else, "%XX" sequences included, unchanged.
+// space and control byte, the ASCII bytes an address may not hold raw
+// ("\"<>\\^`{|}") and a "%" that begins no escape are percent-encoded (GBK
+// bytes kept as they are); everything else, "%XX" sequences included, is
+// unchanged. The result parses strictly as a URL.
 [[nodiscard]] std::string wire_address(std::string_view address);
 
 }  // namespace pagloom

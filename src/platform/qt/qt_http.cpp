@@ -62,37 +62,6 @@ class QtHttp::SharedCookieJar final : public QNetworkCookieJar {
   QPointer<QWebEngineCookieStore> store_;
 };
 
-namespace {
-
-bool is_hex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
-
-// Strict parsing refuses a few ASCII bytes that a keyword or title may hold
-// (a quote, "|", a "%" that begins no escape, ...) and would read raw bytes
-// of 0x80 and above as UTF-8; escape them all so that such a request still
-// goes out with its bytes, every existing escape kept.
-QByteArray strict_ascii(const std::string& address) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  QByteArray out;
-  out.reserve(static_cast<qsizetype>(address.size()));
-  for (std::size_t i = 0; i < address.size(); ++i) {
-    const char c = address[i];
-    const bool escape_start =
-        c == '%' && i + 2 < address.size() && is_hex(address[i + 1]) && is_hex(address[i + 2]);
-    const auto byte = static_cast<unsigned char>(c);
-    if ((c == '%' && !escape_start) || byte <= 0x20 || byte >= 0x7F ||
-        std::string_view("\"<>\\^`{|}").find(c) != std::string_view::npos) {
-      out += '%';
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-}  // namespace
-
 QtHttp::QtHttp(QWebEngineProfile* profile)
     : timeout_ms_(kRequestTimeoutMs),
       jar_(std::make_unique<SharedCookieJar>(profile ? profile->cookieStore() : nullptr)),
@@ -111,9 +80,9 @@ QtHttp::~QtHttp() = default;
 
 HttpResponse QtHttp::send(const HttpRequest& request) {
   HttpResponse response;
-  // The address is ASCII with GBK bytes already percent-encoded; strict
-  // parsing keeps those escapes exactly as they are.
-  const QUrl url = QUrl::fromEncoded(strict_ascii(request.url), QUrl::StrictMode);
+  // The address is wire-ready ASCII (wire_address): strict parsing keeps its
+  // escapes, GBK bytes included, exactly as they are.
+  const QUrl url = QUrl::fromEncoded(QByteArray::fromStdString(request.url), QUrl::StrictMode);
   const QString scheme = url.scheme().toLower();
   if (!url.isValid() || url.host().isEmpty() || (scheme != u"http" && scheme != u"https")) return response;
 
