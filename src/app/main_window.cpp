@@ -29,6 +29,7 @@
 #include <unordered_map>
 
 #include "app/control_table.h"
+#include "app/page_container.h"
 #include "app/skin.h"
 #include "app/window_ui.h"
 #include "conversion/conversion_commands.h"
@@ -101,24 +102,12 @@ QString caption_text(const char* caption) {
 }
 
 // A page stack has as many pages as its children use.
-int page_count(std::string_view stack) {
+int pages_used_by(std::string_view stack) {
   int count = 0;
   for (const ControlRow& row : control_table()) {
     if (stack == row.parent) count = std::max(count, row.page + 1);
   }
   return count;
-}
-
-QWidget* page_of(QWidget* tab_control, int page) {
-  if (auto* tabs = qobject_cast<QTabWidget*>(tab_control)) return tabs->widget(page);
-  if (auto* stack = qobject_cast<QStackedWidget*>(tab_control)) return stack->widget(page);
-  return nullptr;
-}
-
-int current_page(QWidget* tab_control) {
-  if (auto* tabs = qobject_cast<QTabWidget*>(tab_control)) return tabs->currentIndex();
-  if (auto* stack = qobject_cast<QStackedWidget*>(tab_control)) return stack->currentIndex();
-  return -1;
 }
 
 QWidget* make_control(const ControlRow& row, QWidget* parent, QWebEngineProfile* profile) {
@@ -131,7 +120,7 @@ QWidget* make_control(const ControlRow& row, QWidget* parent, QWebEngineProfile*
     }
     case ControlKind::PageStack: {
       auto* stack = new QStackedWidget(parent);
-      for (int i = page_count(row.name); i > 0; --i) stack->addWidget(new QWidget);
+      for (int i = pages_used_by(row.name); i > 0; --i) stack->addWidget(new QWidget);
       return stack;
     }
     case ControlKind::GroupBox:
@@ -243,7 +232,7 @@ void MainWindow::build_controls() {
     QWidget* tab_control = nullptr;
     if (*row.parent) {
       QWidget* holder = made.at(row.parent);
-      if (QWidget* page = page_of(holder, row.page)) {
+      if (QWidget* page = page_container::page(holder, row.page)) {
         tab_control = holder;
         parent = page;
       } else {
@@ -275,11 +264,7 @@ void MainWindow::build_controls() {
       continue;
     tab_controls.push_back(child.tab_control);
     QWidget* tab = child.tab_control;
-    if (auto* tabs = qobject_cast<QTabWidget*>(tab)) {
-      connect(tabs, &QTabWidget::currentChanged, this, [this, tab] { place_tab_children(tab); });
-    } else if (auto* stack = qobject_cast<QStackedWidget*>(tab)) {
-      connect(stack, &QStackedWidget::currentChanged, this, [this, tab] { place_tab_children(tab); });
-    }
+    page_container::on_current_changed(tab, this, [this, tab] { place_tab_children(tab); });
     place_tab_children(tab);
   }
 
@@ -298,7 +283,7 @@ void MainWindow::place_tab_children(QWidget* tab_control) {
     if (moved) child.widget->setParent(parent);
     child.widget->setGeometry(in_strip ? child.place : on_page);
     if (in_strip) {
-      child.widget->setVisible(!child.hidden && current_page(tab_control) == child.page_index);
+      child.widget->setVisible(!child.hidden && page_container::current(tab_control) == child.page_index);
       child.widget->raise();
     } else if (moved) {
       child.widget->setVisible(!child.hidden);

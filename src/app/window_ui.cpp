@@ -9,8 +9,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QStackedWidget>
-#include <QTabWidget>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QThread>
@@ -21,6 +19,7 @@
 #include <vector>
 
 #include "app/dialogs.h"
+#include "app/page_container.h"
 #include "platform/qt/gbk.h"
 #include "platform/qt/qt_file_system.h"
 #include "web/web.h"
@@ -60,26 +59,11 @@ Text from_display(const QWidget* w, QString shown) {
   return to_gbk(shown);
 }
 
-QWidget* page_container(QWidget* w, int* count) {
-  if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
-    *count = tabs->count();
-    return tabs;
-  }
-  if (auto* stack = qobject_cast<QStackedWidget*>(w)) {
-    *count = stack->count();
-    return stack;
-  }
-  return nullptr;
-}
-
-bool starts_with_ci(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
+std::optional<Text> choose_file(QWidget* parent, bool save, const Text& folder, const Text& filter) {
+  const auto chosen =
+      FileDialogs::choose(parent, {save, QtFileSystem::native_path(folder), from_gbk(filter)});
+  if (!chosen) return std::nullopt;
+  return to_gbk(*chosen);
 }
 
 }  // namespace
@@ -175,24 +159,16 @@ void WindowUi::append_log(const Text& text) {
 }
 
 void WindowUi::set_page(std::string_view name, int page) {
-  int count = 0;
-  QWidget* container = page_container(control(name), &count);
-  if (!container || count == 0) return;
-  page = std::clamp(page, 0, count - 1);
+  QWidget* container = control(name);
+  const int count = page_container::count(container);
+  if (count == 0) return;
   ++changing_;
-  if (auto* tabs = qobject_cast<QTabWidget*>(container)) {
-    tabs->setCurrentIndex(page);
-  } else {
-    static_cast<QStackedWidget*>(container)->setCurrentIndex(page);
-  }
+  page_container::set_current(container, std::clamp(page, 0, count - 1));
   --changing_;
 }
 
 int WindowUi::page(std::string_view name) const {
-  QWidget* w = control(name);
-  if (auto* tabs = qobject_cast<QTabWidget*>(w)) return tabs->currentIndex();
-  if (auto* stack = qobject_cast<QStackedWidget*>(w)) return stack->currentIndex();
-  return 0;
+  return std::max(page_container::current(control(name)), 0);
 }
 
 void WindowUi::list_clear(std::string_view name) {
@@ -290,7 +266,7 @@ Text WindowUi::cell(std::string_view name, int row, int column) const {
 }
 
 QUrl WindowUi::address_url(const Text& address) {
-  if (starts_with_ci(address, "http://") || starts_with_ci(address, "https://")) {
+  if (is_web_address(address)) {
     // QUrl reads raw bytes as UTF-8, so the GBK bytes go in percent-encoded.
     const QByteArray wire = QByteArray::fromStdString(wire_address(address));
     QUrl url = QUrl::fromEncoded(wire, QUrl::StrictMode);
@@ -345,17 +321,11 @@ void WindowUi::sleep(int ms) { QThread::msleep(static_cast<unsigned long>(std::m
 void WindowUi::message(const Text& text) { MessageBoxes::show(from_gbk(text)); }
 
 std::optional<Text> WindowUi::choose_open_file(const Text& folder, const Text& filter) {
-  const auto chosen =
-      FileDialogs::choose(&window_, {false, QtFileSystem::native_path(folder), from_gbk(filter)});
-  if (!chosen) return std::nullopt;
-  return to_gbk(*chosen);
+  return choose_file(&window_, false, folder, filter);
 }
 
 std::optional<Text> WindowUi::choose_save_file(const Text& folder, const Text& filter) {
-  const auto chosen =
-      FileDialogs::choose(&window_, {true, QtFileSystem::native_path(folder), from_gbk(filter)});
-  if (!chosen) return std::nullopt;
-  return to_gbk(*chosen);
+  return choose_file(&window_, true, folder, filter);
 }
 
 void WindowUi::open_external(const Text& address) { ExternalLinks::open(address_url(address)); }
