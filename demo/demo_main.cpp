@@ -2,17 +2,16 @@
 // free port and opens the main window pointed at it. Log in with any name on
 // the login page, then generate pages or convert links as with the real
 // services.
-#include <unistd.h>
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
 
 #include "app/main_window.h"
+#include "app/process_setup.h"
 #include "mock/mock_services.h"
 
 int main(int argc, char** argv) {
-  if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  pagloom::prepare_process();
   QApplication app(argc, argv);
 
   pagloom::testing::MockServices services;

@@ -14,6 +14,7 @@
 
 #include "app/dialogs.h"
 #include "app/main_window.h"
+#include "app/process_setup.h"
 #include "mock/mock_services.h"
 #include "platform/qt/gbk.h"
 #include "shell/shell_commands.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s RUN_FOLDER OUTPUT_FOLDER\n", argv[0]);
     return 2;
   }
+  pagloom::prepare_process();
   QApplication app(argc, argv);
   const QString out = QString::fromLocal8Bit(argv[2]);
   QDir().mkpath(out);
