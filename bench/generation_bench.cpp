@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "generation/generation_pages.h"
 #include "generation/keyword_page.h"
 #include "generation/promotion_list.h"
 #include "platform/context.h"
@@ -96,11 +97,10 @@ std::string promotion_page(bool with_block_end) {
   const std::size_t share = kPageBytes / kEntries;
   for (int i = 0; i < kEntries; ++i) {
     const std::size_t end = page.size() + share;
-    page += "<div class=\"list-info\"><img src=\"http://img.test/" + item_id(i) +
-            ".jpg\" onerror=\"this.src=''\"><a href=\"http://item.test/item.htm?id=" + item_id(i) +
-            "\" target=\"_blank\">夏季新款<span>连衣裙</span>女装 " + std::to_string(i) +
-            "</a><p>掌柜：小店" + std::to_string(i) + "<span class=\"" +
-            (with_block_end ? "J_WangWang" : "J_Chat") + "\"></span></p></div>\n";
+    Text entry = testing::promotion_entry(item_id(i), "夏季新款<span>连衣裙</span>女装 " + std::to_string(i),
+                                          "小店" + std::to_string(i));
+    if (!with_block_end) entry = text_replace(entry, "J_WangWang", "J_Chat");
+    page += entry;
     pad_to(page, end);
   }
   return page + "</body></html>";
@@ -111,13 +111,9 @@ std::string market_page() {
   const std::size_t share = kPageBytes / kEntries;
   for (int i = 0; i < kEntries; ++i) {
     const std::size_t end = page.size() + share;
-    page += "<div class=\"item\" nid=\"" + item_id(i) + "\"><img data-ks-lazyload=\"http://img.test/" +
-            item_id(i) +
-            ".jpg_210x210.jpg\"><a traceNum=\"2\" href=\"http://item.test/item.htm?id=" + item_id(i) +
-            "\" class=\"title\">夏季新款连衣裙</a><div class=\"price\">￥" + std::to_string(i % 500) +
-            ".00<em>元</em></div><span>最近30天 " + std::to_string(i) + "人付款</span>";
-    pad_to(page, end - 40);
-    page += "<a>如实描述</a></div>\n";
+    page += testing::market_listing(item_id(i), "http://img.test/" + item_id(i) + ".jpg",
+                                    "http://item.test/item.htm?id=" + item_id(i),
+                                    std::to_string(i % 500) + ".00", std::to_string(i));
     pad_to(page, end);
   }
   return page + "</body></html>";
