@@ -40,25 +40,34 @@ ConvertOutcome unreadable_outcome(const Bytes& body) {
   return ConvertOutcome::ExportUnreadable;
 }
 
-Text field(const std::vector<Text>& record, std::size_t index) {
-  return index < record.size() ? record[index] : Text();
+Text joined(const std::vector<Text>& ids) {
+  Text out;
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    if (i > 0) out += ',';
+    out += ids[i];
+  }
+  return out;
 }
 
 }  // namespace
 
-Text export_id_list(const Context& ctx) {
-  Text ids = ctx.ui.cell(kWorkingList, 0, 0);
+Text export_field(const std::vector<Text>& record, std::size_t index) {
+  return index < record.size() ? record[index] : Text();
+}
+
+std::vector<Text> export_ids(const Context& ctx) {
+  // Row 0 always, then rows 1..N-1: a count of 0 or 1 still sends row 0.
+  std::vector<Text> ids{ctx.ui.cell(kWorkingList, 0, 0)};
   const int n = id_count(ctx);
-  for (int r = 1; r <= n - 1; ++r) {
-    ids += ',';
-    ids += ctx.ui.cell(kWorkingList, r, 0);
-  }
+  for (int r = 1; r <= n - 1; ++r) ids.push_back(ctx.ui.cell(kWorkingList, r, 0));
   return ids;
 }
 
-ConvertOutcome convert_ids(Context& ctx) {
+Text export_id_list(const Context& ctx) { return joined(export_ids(ctx)); }
+
+ExportRecords export_records(Context& ctx, const std::vector<Text>& ids) {
   const Text path = text_concat(ctx.run_directory, "\\ce.xls");
-  const Text address = text_concat(ctx.endpoints.service_host, kExportPath, export_id_list(ctx));
+  const Text address = text_concat(ctx.endpoints.service_host, kExportPath, joined(ids));
 
   // A file left by an earlier conversion must never pass for this one's export.
   ctx.files.remove(path);
@@ -71,33 +80,41 @@ ConvertOutcome convert_ids(Context& ctx) {
     ctx.ui.sleep(100);
   }
 
-  ConvertOutcome outcome = ConvertOutcome::ExportNotWritable;
+  ExportRecords result;
+  result.outcome = ConvertOutcome::ExportNotWritable;
   if (written) {
-    const SheetRecords sheet = ctx.spreadsheet.read_sheet(path, std::string(kSheet));
+    SheetRecords sheet = ctx.spreadsheet.read_sheet(path, std::string(kSheet));
     switch (sheet.status) {
       case SheetRecords::Status::Ok:
-        for (const auto& record : sheet.records) {
-          const int m = ctx.ui.insert_row(kResultList);
-          ctx.ui.set_cell(kResultList, m, 0, number_to_text(m + 1));
-          ctx.ui.set_cell(kResultList, m, 1, field(record, 2));
-          ctx.ui.set_cell(kResultList, m, 2, field(record, 4));
-          ctx.ui.set_cell(kResultList, m, 3, field(record, 6));
-        }
-        outcome = sheet.records.empty() ? ConvertOutcome::NothingConverted : ConvertOutcome::Converted;
+        result.outcome = sheet.records.empty() ? ConvertOutcome::NothingConverted : ConvertOutcome::Converted;
+        result.records = std::move(sheet.records);
+        result.lossy_cells = sheet.lossy_cells;
         break;
       case SheetRecords::Status::NoSuchSheet:
-        outcome = ConvertOutcome::NoSheet;
+        result.outcome = ConvertOutcome::NoSheet;
         break;
       case SheetRecords::Status::CannotOpen:
       case SheetRecords::Status::Unreadable:
-        outcome = unreadable_outcome(body);
+        result.outcome = unreadable_outcome(body);
         break;
     }
   }
 
   // Also after a failed write, which may have left a partial file.
   ctx.files.remove(path);
-  return outcome;
+  return result;
+}
+
+ConvertOutcome convert_ids(Context& ctx) {
+  const ExportRecords result = export_records(ctx, export_ids(ctx));
+  for (const auto& record : result.records) {
+    const int m = ctx.ui.insert_row(kResultList);
+    ctx.ui.set_cell(kResultList, m, 0, number_to_text(m + 1));
+    ctx.ui.set_cell(kResultList, m, 1, export_field(record, kExportTitleField));
+    ctx.ui.set_cell(kResultList, m, 2, export_field(record, kExportLinkField));
+    ctx.ui.set_cell(kResultList, m, 3, export_field(record, kExportExtraField));
+  }
+  return result.outcome;
 }
 
 }  // namespace pagloom

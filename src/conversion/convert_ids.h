@@ -2,6 +2,9 @@
 // the affiliate service's export spreadsheet.
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 #include "platform/context.h"
 
 namespace pagloom {
@@ -22,10 +25,36 @@ enum class ConvertOutcome {
 // the service itself accepts far fewer.
 inline constexpr int kMaxExportIds = 10'000;
 
+// Fields of an export record, by 0-based column of the sheet "Page1". The
+// layout is the affiliate service's.
+inline constexpr std::size_t kExportIdField = 0;     // the item id
+inline constexpr std::size_t kExportTitleField = 2;  // the product title
+inline constexpr std::size_t kExportLinkField = 4;   // the affiliate link
+inline constexpr std::size_t kExportExtraField = 6;  // shown by no command
+
+// What one export request gave: its outcome and, when the sheet was read,
+// its records in sheet order.
+struct ExportRecords {
+  ConvertOutcome outcome = ConvertOutcome::NoResponse;
+  std::vector<std::vector<Text>> records;
+  int lossy_cells = 0;  // cells in which characters GBK cannot hold read as "?"
+};
+
+// One export request for `ids` (joined by ","): downloads the export into the
+// run directory's "ce.xls", reads its sheet "Page1" and deletes the file.
+// Touches no control. Outcome Converted when it gave at least one record.
+[[nodiscard]] ExportRecords export_records(Context& ctx, const std::vector<Text>& ids);
+
+// The field `index` of an export record; the empty text when it is missing.
+[[nodiscard]] Text export_field(const std::vector<Text>& record, std::size_t index);
+
 // Downloads the export of the ids in 超级列表框1 (row 0, then rows 1..N-1 with
 // N from 编辑框7) into the run directory's "ce.xls", appends one row per
 // record of its sheet "Page1" to 超级列表框转换链接 and deletes the file.
 ConvertOutcome convert_ids(Context& ctx);
+
+// The ids convert_ids sends, in order.
+[[nodiscard]] std::vector<Text> export_ids(const Context& ctx);
 
 // The id list of the export address, as convert_ids builds it.
 [[nodiscard]] Text export_id_list(const Context& ctx);

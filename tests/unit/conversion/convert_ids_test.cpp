@@ -100,6 +100,17 @@ TEST_F(ConvertIdsTest, AppendsOneNumberedRowPerRecordAndDeletesTheExport) {
   EXPECT_FALSE(w.files.has_file("/run/ce.xls"));
 }
 
+TEST_F(ConvertIdsTest, ExportRecordsSendsTheGivenIdsAndTouchesNoControl) {
+  answer_sheet(Status::Ok, {{"7", "", "t", "", "l"}});
+  const ExportRecords result = export_records(w.ctx, {"7", "8"});
+  EXPECT_EQ(result.outcome, ConvertOutcome::Converted);
+  EXPECT_EQ(result.records, (Rows{{"7", "", "t", "", "l"}}));
+  ASSERT_EQ(w.http.requests.size(), 1u);
+  EXPECT_EQ(w.http.requests[0].url, text_concat(kExportPrefix, "7,8"));
+  EXPECT_EQ(w.ui.row_count("超级列表框转换链接"), 0);
+  EXPECT_FALSE(w.files.has_file("/run/ce.xls"));
+}
+
 TEST_F(ConvertIdsTest, LeftoverExportIsRemovedBeforeTheDownload) {
   w.files.add_file("/run/ce.xls", "OLD");
   answer_export("NEW");
