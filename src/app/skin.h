@@ -1,7 +1,10 @@
-// The program's look: skins carried inside the executable as Qt style sheets
-// (resources under :/skins), applied to the whole application, the main
-// window and its dialogs alike.
+// The program's look: one Qt style sheet carried inside the executable
+// (resource :/skins/skin.qss) whose colour fields each skin fills from its
+// palette, applied to the whole application, the main window and its dialogs
+// alike.
 #pragma once
+
+#include <QString>
 
 namespace pagloom {
 
@@ -9,7 +12,7 @@ namespace pagloom {
 // leaves the present look as it is. Writes no file.
 void install_skin(int n);
 
-// True when skin `n` is stored in the program.
-[[nodiscard]] bool has_skin(int n);
+// The style sheet of skin `n`; empty when no skin has that number.
+[[nodiscard]] QString skin_style_sheet(int n);
 
 }  // namespace pagloom
