@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/dialogs.h"
+#include "platform/qt/dialogs.h"
 #include "app/main_window.h"
 #include "app/process_setup.h"
 #include "mock/mock_services.h"

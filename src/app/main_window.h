@@ -3,14 +3,10 @@
 // the wiring of control events to the commands.
 #pragma once
 
-#include <QHash>
-#include <QPointer>
-#include <QRect>
 #include <QWidget>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <vector>
 
 #include "app/endpoints.h"
 #include "platform/context.h"
@@ -22,6 +18,7 @@ class QWebEngineProfile;
 namespace pagloom {
 
 class QtHttp;
+class TabPlacement;
 class WindowUi;
 
 class MainWindow final : public QWidget {
@@ -46,22 +43,9 @@ class MainWindow final : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // A control whose place is given relative to a tab control (not to the
-  // page that holds it).
-  struct TabChild {
-    QPointer<QWidget> widget;
-    QWidget* tab_control;
-    QWidget* page;
-    int page_index;
-    QRect place;
-    bool hidden;
-  };
-
   void build_controls();
-  void place_tab_children(QWidget* tab_control);
   void connect_commands();
 
   // Declared first, destroyed last: the pages of the viewers and QtHttp must
@@ -73,8 +57,7 @@ class MainWindow final : public QWidget {
   FreexlSpreadsheet spreadsheet_;
   std::unique_ptr<Context> context_;
 
-  std::vector<TabChild> tab_children_;
-  QHash<QObject*, QWidget*> placement_sources_;  // page or page holder -> its tab control
+  TabPlacement* placement_ = nullptr;  // a child of the window
   int command_depth_ = 0;
   bool close_pending_ = false;
   bool started_ = false;

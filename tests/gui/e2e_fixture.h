@@ -16,7 +16,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/dialogs.h"
+#include "platform/qt/dialogs.h"
 #include "app/main_window.h"
 #include "mock/mock_services.h"
 #include "platform/qt/gbk.h"

@@ -32,7 +32,7 @@
 #include <memory>
 
 #include "app/control_table.h"
-#include "app/dialogs.h"
+#include "platform/qt/dialogs.h"
 #include "app/main_window.h"
 #include "app/skin.h"
 #include "platform/qt/gbk.h"

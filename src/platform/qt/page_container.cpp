@@ -1,4 +1,4 @@
-#include "app/page_container.h"
+#include "platform/qt/page_container.h"
 
 #include <QStackedWidget>
 #include <QTabWidget>

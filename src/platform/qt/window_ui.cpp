@@ -1,4 +1,4 @@
-#include "app/window_ui.h"
+#include "platform/qt/window_ui.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -18,9 +18,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/dialogs.h"
-#include "app/page_container.h"
+#include "platform/qt/dialogs.h"
 #include "platform/qt/gbk.h"
+#include "platform/qt/page_container.h"
 #include "platform/qt/qt_file_system.h"
 #include "web/web.h"
 

@@ -1,4 +1,4 @@
-#include "app/dialogs.h"
+#include "platform/qt/dialogs.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
