@@ -48,12 +48,14 @@ class ActiveRun {
   SharedState& state_;
 };
 
+// How a keyword pass ended, and with it the run: after Finished the run goes
+// on with the next keyword.
 enum class RunEnd { Finished, Stopped, TimedOut };
 
 // What the passes leave for the closing line.
 struct Tally {
   int pages = 0;
-  Text folder;  // template folder of the last page written
+  Text template_name;  // of the last page written
 };
 
 bool stop_seen(const Context& ctx) { return ctx.state.stop_requested != 0; }
@@ -145,7 +147,7 @@ RunEnd run_keyword(Context& ctx, const Text& keyword, Tally& tally) {
     const KeywordPageResult made = build_keyword_page(ctx);
     if (made.written) {
       ++tally.pages;
-      tally.folder = ctx.ui.text("编辑框2");
+      tally.template_name = ctx.ui.text("编辑框2");
     }
     if (made.stopped) {
       ctx.ui.append_log(text_concat("关键词\"", ctx.state.current_keyword, ".htm\"已停止，只生成了",
@@ -170,7 +172,7 @@ void run_passes(Context& ctx) {
   }
   switch (end) {
     case RunEnd::Finished: {
-      const Text folder = tally.pages > 0 ? tally.folder : selected_template_name(ctx);
+      const Text folder = tally.pages > 0 ? tally.template_name : selected_template_name(ctx);
       append_own_line(ctx, text_concat("生成结束：共生成", number_to_text(tally.pages), "个页面，保存在 ",
                                        ctx.run_directory, "/单页生成/模板/", folder, "\r\n"));
       break;
