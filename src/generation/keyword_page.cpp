@@ -69,8 +69,9 @@ std::optional<ProductDetails> cut_product_details(std::string_view page, std::st
   // The closing quote keeps a longer id that starts with the same digits
   // from passing for this one.
   const Text listing_marker = text_concat("nid=\"", item_id, "\"");
-  if (text_find(page, listing_marker) == -1) return std::nullopt;
-  const std::string_view listing = extract_between_view(page, listing_marker, "如实描述", 0);
+  const int at = text_find(page, listing_marker);
+  if (at == -1) return std::nullopt;
+  const std::string_view listing = extract_between_view(page, listing_marker, "如实描述", at);
   ProductDetails d;
   d.picture_address = Text(extract_between_view(listing, "data-ks-lazyload=\"", "_210x210", 0));
   d.page_address = Text(extract_between_view(listing, "traceNum=\"2\" href=\"", "\" class", 0));
