@@ -106,6 +106,7 @@ void convert_single(Context& ctx) {
   ctx.ui.set_text("编辑框7", "1");
   ctx.ui.set_text(kStatus, "正在转换中。。。");
   const ConvertOutcome outcome = convert_ids(ctx);
+  if (outcome == ConvertOutcome::NotLoggedIn) mark_logged_out(ctx);
   ctx.ui.set_text(kStatus, "转换完成");
   ctx.ui.set_text("编辑框10", ctx.ui.cell(kResultList, 0, 2));
   ctx.ui.sleep(300);
@@ -153,6 +154,7 @@ void convert_batch(Context& ctx) {
   ctx.ui.set_text("编辑框7", number_to_text(ctx.ui.row_count(kWorkingList)));
   ctx.ui.set_text(kStatus, "正在转换中");
   const ConvertOutcome outcome = convert_ids(ctx);
+  if (outcome == ConvertOutcome::NotLoggedIn) mark_logged_out(ctx);
   const int results = ctx.ui.row_count(kResultList);
   for (int r = 0; r < results; ++r) {
     const int row = ctx.ui.insert_row(kConvertedList);

@@ -1,5 +1,6 @@
 #include "generation/keyword_page.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "templates/template_store.h"
@@ -11,25 +12,28 @@ namespace {
 constexpr std::string_view kProductList = "超级列表框1";
 constexpr std::string_view kWriteFailed = "添加失败，请按正确方法操作\r\n";
 
-// The count box's number truncated toward zero; anything that is not a
-// positive number (NaN included) processes no product.
-int product_count(std::string_view text) {
-  const double n = text_to_number(text);
-  if (!(n >= 1.0)) return 0;
-  if (n >= static_cast<double>(INT_MAX)) return INT_MAX;
-  return static_cast<int>(n);
+// One row of the working product list.
+struct ProductRow {
+  Text item_id;
+  Text title;
+  Text merchant;
+};
+
+ProductRow read_row(const Context& ctx, int row) {
+  return {ctx.ui.cell(kProductList, row, 0), ctx.ui.cell(kProductList, row, 1),
+          ctx.ui.cell(kProductList, row, 2)};
 }
 
-// The loop code filled for product `rank`. The order matters: a value may
-// hold the text of a later placeholder, which is then replaced too.
-Text product_block(Context& ctx, const Text& title, const Text& merchant, const ProductDetails& d, int rank) {
+// The loop code filled for the product shown at `rank`. The order matters: a
+// value may hold the text of a later placeholder, which is then replaced too.
+Text product_block(const Context& ctx, const ProductRow& product, const ProductDetails& d, int rank) {
   Text block = ctx.ui.text("编辑框4");
   block = text_replace(block, "[#关键词#]", ctx.state.current_keyword);
   block = text_replace(block, "[#商品图片地址#]", d.picture_address);
   block = text_replace(block, "[#商品网址#]", d.page_address);
-  block = text_replace(block, "[#商品标题#]", title);
+  block = text_replace(block, "[#商品标题#]", product.title);
   block = text_replace(block, "[#商品销售量#]", d.sales);
-  block = text_replace(block, "[#卖家昵称#]", merchant);
+  block = text_replace(block, "[#卖家昵称#]", product.merchant);
   block = text_replace(block, "[#商品价格#]", d.price);
   block = text_replace(block, "[#商品排名#]", number_to_text(rank));
   return block;
@@ -41,11 +45,33 @@ bool page_file_stays_in_folder(std::string_view template_name, std::string_view 
   return is_safe_path_component(template_name) && (keyword.empty() || is_safe_path_component(keyword));
 }
 
+// A keyword page must not replace the template's own files, which share its
+// folder; letter case is ignored as a case-blind file system would.
+bool names_a_template_file(std::string_view keyword) {
+  const Text file_name = text_concat(keyword, ".htm");
+  for (const std::string_view own : {std::string_view("模板文件.htm"), std::string_view("效果预览.htm")}) {
+    if (file_name.size() == own.size() && text_find(file_name, own, 0, true) == 1) return true;
+  }
+  return false;
+}
+
+bool write_page(Context& ctx, const Text& page) {
+  const Text& keyword = ctx.state.current_keyword;
+  const Text template_name = ctx.ui.text("编辑框2");
+  if (!page_file_stays_in_folder(template_name, keyword) || names_a_template_file(keyword)) return false;
+  return ctx.files.write(text_concat(template_folder_path(ctx, template_name), "\\", keyword, ".htm"),
+                         text_to_bytes(page));
+}
+
 }  // namespace
 
-ProductDetails cut_product_details(std::string_view page, std::string_view item_id) {
-  const Text listing_marker = text_concat("nid=\"", item_id);
-  const std::string_view listing = extract_between_view(page, listing_marker, "如实描述", 0);
+std::optional<ProductDetails> cut_product_details(std::string_view page, std::string_view item_id) {
+  // The closing quote keeps a longer id that starts with the same digits
+  // from passing for this one.
+  const Text listing_marker = text_concat("nid=\"", item_id, "\"");
+  const int at = text_find(page, listing_marker);
+  if (at == -1) return std::nullopt;
+  const std::string_view listing = extract_between_view(page, listing_marker, "如实描述", at);
   ProductDetails d;
   d.picture_address = Text(extract_between_view(listing, "data-ks-lazyload=\"", "_210x210", 0));
   d.page_address = Text(extract_between_view(listing, "traceNum=\"2\" href=\"", "\" class", 0));
@@ -54,36 +80,49 @@ ProductDetails cut_product_details(std::string_view page, std::string_view item_
   return d;
 }
 
-void build_keyword_page(Context& ctx) {
-  const int count = product_count(ctx.ui.text("编辑框7"));
+int product_count(const Context& ctx) {
+  const double n = text_to_number(ctx.ui.text("编辑框7"));
+  if (!(n >= 1.0)) return 0;  // NaN included
+  if (n >= static_cast<double>(INT_MAX)) return INT_MAX;
+  return static_cast<int>(n);
+}
+
+KeywordPageResult build_keyword_page(Context& ctx) {
+  KeywordPageResult result;
+  const int products = std::min(product_count(ctx), ctx.ui.row_count(kProductList));
   Text blocks;
-  for (int i = 1; i <= count; ++i) {
-    const Text title = ctx.ui.cell(kProductList, i - 1, 1);
-    const Text item_id = ctx.ui.cell(kProductList, i - 1, 0);
-    const Text merchant = ctx.ui.cell(kProductList, i - 1, 2);
-    ctx.ui.append_log(text_concat("开始搜寻", title, "的信息\r\n"));
+  for (int row = 0; row < products; ++row) {
+    if (ctx.state.stop_requested != 0) {
+      result.stopped = true;
+      break;
+    }
+    const ProductRow product = read_row(ctx, row);
+    ctx.ui.append_log(text_concat("开始搜寻", product.title, "的信息\r\n"));
     const Text page =
-        fetch_text(ctx, text_concat(ctx.endpoints.marketplace_host, "/search?q=", title), "POST");
+        fetch_text(ctx, text_concat(ctx.endpoints.marketplace_host, "/search?q=", product.title), "POST");
     ctx.ui.delay(200);
-    const ProductDetails details = cut_product_details(page, item_id);
+    const std::optional<ProductDetails> details = cut_product_details(page, product.item_id);
     ctx.ui.delay(200);
-    ctx.ui.append_log(text_concat("搜寻", title, "完毕\r\n"));
-    blocks += product_block(ctx, title, merchant, details, i);
-    if (ctx.state.stop_requested != 0) break;
+    ctx.ui.append_log(text_concat("搜寻", product.title, "完毕\r\n"));
+    if (!details) {
+      // Cut from some other stretch of the page, its details would belong
+      // to another product.
+      ctx.ui.append_log(text_concat("没有在淘宝搜索结果里找到", product.title, "，已跳过\r\n"));
+      continue;
+    }
+    ++result.cards;
+    blocks += product_block(ctx, product, *details, result.cards);
   }
 
   const Text& keyword = ctx.state.current_keyword;
   const Text page = text_concat(text_replace(ctx.ui.text("编辑框3"), "[#关键词#]", keyword), blocks,
                                 text_replace(ctx.ui.text("编辑框5"), "[#关键词#]", keyword));
-  const Text template_name = ctx.ui.text("编辑框2");
-  const bool written =
-      page_file_stays_in_folder(template_name, keyword) &&
-      ctx.files.write(text_concat(template_folder_path(ctx, template_name), "\\", keyword, ".htm"),
-                      text_to_bytes(page));
-  if (!written) {
+  result.written = write_page(ctx, page);
+  if (!result.written) {
     ctx.ui.delay(200);
     ctx.ui.append_log(Text(kWriteFailed));
   }
+  return result;
 }
 
 }  // namespace pagloom

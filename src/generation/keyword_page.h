@@ -2,6 +2,7 @@
 // the keyword's page into the template folder.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "platform/context.h"
@@ -17,14 +18,29 @@ struct ProductDetails {
   Text sales;  // 30-day sales
 };
 
-// Cuts the listing of `item_id` out of a marketplace search page and the
-// details out of that listing. Missing markers give empty or shifted cuts
-// exactly as extract_between does; nothing is copied but the details.
-[[nodiscard]] ProductDetails cut_product_details(std::string_view page, std::string_view item_id);
+// Cuts the listing of `item_id` (the one whose nid is exactly that id) out of
+// a marketplace search page and the details out of that listing; nullopt when
+// the page holds no such listing. A detail whose markers are missing is cut
+// as extract_between does; nothing is copied but the details.
+[[nodiscard]] std::optional<ProductDetails> cut_product_details(std::string_view page,
+                                                                std::string_view item_id);
 
-// Builds and writes the page of ctx.state.current_keyword from the first N
-// rows of the working product list (N from the product count box) and the
-// template in the editor fields.
-void build_keyword_page(Context& ctx);
+// The product count N of the count box 编辑框7, truncated toward zero; 0 for
+// anything that is not a positive number.
+[[nodiscard]] int product_count(const Context& ctx);
+
+// What build_keyword_page made of the keyword.
+struct KeywordPageResult {
+  int cards = 0;         // product blocks in the page
+  bool stopped = false;  // a stop left products of the list unread
+  bool written = false;  // the page file was written
+};
+
+// Builds and writes the page of ctx.state.current_keyword from the first
+// min(N, rows) rows of the working product list and the template in the
+// editor fields. A product the marketplace page does not list gets no block.
+// The stop flag is checked before every marketplace request; the products
+// read until then are kept and the page is still written.
+KeywordPageResult build_keyword_page(Context& ctx);
 
 }  // namespace pagloom

@@ -62,6 +62,9 @@ class Ui {
   // once. sleep() blocks and processes nothing.
   virtual void delay(int ms) = 0;
   virtual void sleep(int ms) = 0;
+  // Milliseconds on a clock that only moves forward, from an arbitrary start:
+  // for waits that must end after a time however long each step takes.
+  [[nodiscard]] virtual long long tick_ms() const = 0;
 
   // A modal message box captioned "信息：" with one OK button; returns when
   // the user has closed it.

@@ -34,10 +34,22 @@ void refresh_member_centre(Context& ctx) {
 
 void request_stop(Context& ctx) { ctx.state.stop_requested = 1; }
 
-bool confirm_login(Context& ctx) {
-  if (!probe_login(ctx)) return false;
+void mark_logged_in(Context& ctx) {
   ctx.ui.set_text("按钮2", "登陆成功");
   ctx.ui.set_enabled("按钮2", false);
+}
+
+void mark_logged_out(Context& ctx) {
+  ctx.ui.set_text("按钮2", "登陆阿里妈妈");
+  ctx.ui.set_enabled("按钮2", true);
+}
+
+bool confirm_login(Context& ctx) {
+  if (!probe_login(ctx)) {
+    mark_logged_out(ctx);
+    return false;
+  }
+  mark_logged_in(ctx);
   return true;
 }
 

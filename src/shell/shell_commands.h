@@ -29,9 +29,15 @@ void refresh_member_centre(Context& ctx);   // 选择夹1, current page changed
 void request_stop(Context& ctx);            // 按钮5
 
 // The login step of the commands that need the service: true when the login
-// viewer's session is logged in (probe_login), and then 按钮2 reads
-// "登陆成功" and is disabled.
+// viewer's session is logged in (probe_login). 按钮2 follows the answer: on
+// true it reads "登陆成功" and is disabled (mark_logged_in), on false it is
+// the way back to the login page again (mark_logged_out).
 [[nodiscard]] bool confirm_login(Context& ctx);
+
+// 按钮2 after a login probe: "登陆成功" and disabled, or its start-up caption
+// "登陆阿里妈妈" and enabled, so that a lost session can be logged into again.
+void mark_logged_in(Context& ctx);
+void mark_logged_out(Context& ctx);
 
 // 超级链接框1..3: opens the link's target in the system's browser.
 void open_hyperlink(Context& ctx, std::string_view control);

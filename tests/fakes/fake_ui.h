@@ -149,6 +149,7 @@ class FakeUi final : public Ui {
     sleeps.push_back(ms);
     if (ms > 0) clock_ms += ms;
   }
+  long long tick_ms() const override { return clock_ms; }
 
   void message(const Text& text) override { messages.push_back(text); }
   std::optional<Text> choose_open_file(const Text&, const Text&) override { return pop(open_answers); }

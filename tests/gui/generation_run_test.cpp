@@ -1,6 +1,7 @@
 // The generation run, end to end: typed inputs, the click on 按钮1, the
-// requests the mock sees, the log box and the page files byte for byte, and
-// the stop button clicked while the run waits.
+// requests the mock sees, the log box and the page files byte for byte, the
+// stop button clicked while the run waits, and a session that ends during a
+// run and is logged into again in the login viewer.
 
 #include <QComboBox>
 #include <QInputMethodEvent>
@@ -47,6 +48,7 @@ QString pass_log(const QString& keyword, const SortOrder& order, int done, bool 
 }
 
 const QString kStartLine = QStringLiteral("正在努力采集.......\r\n");
+const QString kStoppedLine = QStringLiteral("已停止生成。\r\n");
 
 }  // namespace
 
@@ -156,6 +158,13 @@ class GenerationTest : public QObject {
     return timer;
   }
 
+  // The closing line of a run that went through every keyword.
+  QString summary_line(int pages) const {
+    return QStringLiteral("\r\n生成结束：共生成") + QString::number(pages) +
+           QStringLiteral("个页面，保存在 ") + s_.templates_path() + QLatin1Char('/') + kTemplate +
+           QStringLiteral("\r\n");
+  }
+
   void remove_pages() {
     for (const QString& keyword : kKeywords) QFile::remove(page_path(keyword));
   }
@@ -191,6 +200,7 @@ class GenerationTest : public QObject {
 
     QString log = kStartLine;
     for (const QString& keyword : kKeywords) log += pass_log(keyword, kByCommission, kCount, true);
+    log += summary_line(int(kKeywords.size()));
     QCOMPARE(s_.ui().text(g("编辑框8")), g(log));
     QCOMPARE(s_.ui().text(g("按钮2")), g("登陆成功"));
     QVERIFY(!s_.ui().is_enabled(g("按钮2")));
@@ -230,15 +240,15 @@ class GenerationTest : public QObject {
     const QString first_title = mock_products(kKeywords[0], QString::fromLatin1(kBySales.key))[0].title;
     // Stopped while the template loads: no products are read, no page.
     QTest::newRow("before the products")
-        << QStringLiteral("搜寻完毕\r\n") << kStartLine + pass_log(kKeywords[0], kBySales, 0, false) << -1
-        << 1;
+        << QStringLiteral("搜寻完毕\r\n")
+        << kStartLine + pass_log(kKeywords[0], kBySales, 0, false) + kStoppedLine << -1 << 1;
     // Stopped while the first product is read: its page holds that product,
-    // and the next keyword gets its search before the run ends.
+    // no further request leaves, and the log says the page was cut short.
     QTest::newRow("during a product")
         << QStringLiteral("开始搜寻") + first_title + QStringLiteral("的信息\r\n")
-        << kStartLine + pass_log(kKeywords[0], kBySales, 1, true) + QStringLiteral("正在") +
-               QString::fromUtf8(kBySales.entry) + QStringLiteral("搜寻。。。\r\n")
-        << 1 << 2;
+        << kStartLine + pass_log(kKeywords[0], kBySales, 1, false) + QStringLiteral("关键词\"") +
+               kKeywords[0] + QStringLiteral(".htm\"已停止，只生成了1个商品\r\n") + kStoppedLine
+        << 1 << 1;
   }
 
   void stop_endsTheRunAtTheNextCheck() {
@@ -263,6 +273,91 @@ class GenerationTest : public QObject {
     }
     QVERIFY(!QFile::exists(page_path(kKeywords[1])));
     QCOMPARE(s_.mock().requests_to(MockServices::kPromotionPath).size(), std::size_t(searches));
+  }
+
+  // The session ends (a logout in the login viewer) while the first keyword
+  // is made. The search of the second keyword meets the login page: the run
+  // shows the login page and waits; the user logs in again there (through
+  // 按钮2, which is usable again), and the run redoes that keyword.
+  void sessionLost_pausesUntilANewLoginAndResumes() {
+    E2E_FIND(view, QWebEngineView, s_.window(), "超文本浏览框1");
+    E2E_FIND(login_button, QPushButton, s_.window(), "按钮2");
+    E2E_FIND(stop_button, QPushButton, s_.window(), "按钮5");
+    E2E_DO(s_.load_login_viewer([&] { view->load(QUrl(s_.mock().url(QStringLiteral("/login.htm")))); },
+                                QStringLiteral("会员登录")));
+    E2E_DO(s_.log_in(QStringLiteral("tester")));
+    E2E_DO(fill_inputs(kKeywords, QString::number(kCount), kBySales));
+    const QString lost_line = QStringLiteral("阿里妈妈登录已失效，请在登录页重新登录，登录后自动继续。\r\n");
+    const QString search_line =
+        QStringLiteral("正在") + QString::fromUtf8(kBySales.entry) + QStringLiteral("搜寻。。。\r\n");
+
+    enum class Step { LogOut, AwaitLoss, LogIn, Done };
+    Step step = Step::LogOut;
+    bool button_usable = false;
+    int page_when_lost = -1;
+    const auto submit_login = [view] {
+      view->page()->runJavaScript(
+          QStringLiteral("if (document.getElementById('user')) {"
+                         "document.getElementById('user').value = 'again';"
+                         "document.getElementById('password').value = 'pw';"
+                         "document.getElementById('login-button').click(); }"));
+    };
+    // Every load of the login form while logging in (re)submits it, so a
+    // navigation that replaces the form first does no harm.
+    QObject guard;
+    connect(view, &QWebEngineView::loadFinished, &guard, [&](bool ok) {
+      if (step == Step::LogIn && ok && view->title() == QStringLiteral("会员登录")) submit_login();
+    });
+    QTimer driver;
+    driver.setInterval(5);
+    connect(&driver, &QTimer::timeout, &guard, [&] {
+      const QString log = pagloom::e2e::u(s_.ui().text(g("编辑框8")));
+      if (step == Step::LogOut && log.contains(search_line)) {
+        step = Step::AwaitLoss;
+        view->load(QUrl(s_.mock().url(QStringLiteral("/logout.do"))));
+      } else if (step == Step::AwaitLoss && log.contains(lost_line)) {
+        step = Step::LogIn;
+        page_when_lost = s_.ui().page(g("选择夹2"));
+        button_usable = login_button->isVisible() && login_button->isEnabled() &&
+                        login_button->text() == QStringLiteral("登陆阿里妈妈");
+        if (button_usable) QTest::mouseClick(login_button, Qt::LeftButton);
+      } else if (step == Step::LogIn && log.contains(QStringLiteral("已重新登录，继续生成。\r\n"))) {
+        step = Step::Done;
+      }
+    });
+    driver.start();
+    // Never wait out the run's ten minutes: a login that does not come in
+    // time stops the run, and the log comparison below fails.
+    QTimer bound;
+    bound.setSingleShot(true);
+    connect(&bound, &QTimer::timeout, &guard,
+            [stop_button] { QTest::mouseClick(stop_button, Qt::LeftButton); });
+    bound.start(60000);
+
+    E2E_DO(run());
+    driver.stop();
+    bound.stop();
+
+    QCOMPARE(page_when_lost, 0);
+    QVERIFY(button_usable);
+    QCOMPARE(int(step), int(Step::Done));
+    const QString log = kStartLine + pass_log(kKeywords[0], kBySales, kCount, true) + search_line +
+                        QStringLiteral("搜寻完毕\r\n") + lost_line +
+                        QStringLiteral("已重新登录，继续生成。\r\n") +
+                        pass_log(kKeywords[1], kBySales, kCount, true) + summary_line(2);
+    QCOMPARE(s_.ui().text(g("编辑框8")), g(log));
+    for (const QString& keyword : kKeywords)
+      QCOMPARE(pagloom::e2e::read_file(page_path(keyword)), expected_page(keyword, kBySales, kCount));
+    QCOMPARE(s_.ui().page(g("选择夹2")), 2);
+    QCOMPARE(s_.ui().text(g("按钮2")), g("登陆成功"));
+    QVERIFY(!s_.ui().is_enabled(g("按钮2")));
+
+    // The second keyword was searched twice: logged out, then in the new session.
+    const auto searches = s_.mock().requests_to(MockServices::kPromotionPath);
+    QCOMPARE(searches.size(), std::size_t(3));
+    for (std::size_t i = 1; i < searches.size(); ++i)
+      QCOMPARE(searches[i].query_value("q"), bytes(g(kKeywords[1])).toPercentEncoding());
+    QVERIFY(searches[2].cookie.contains(MockServices::kSessionCookie));
   }
 };
 

@@ -6,6 +6,7 @@
 #include <QWebEngineProfile>
 
 #include "e2e_fixture.h"
+#include "shell/shell_commands.h"
 #include "web/web.h"
 
 using pagloom::e2e::g;
@@ -77,6 +78,27 @@ class LoginTest : public QObject {
     QVERIFY(!logged_in);
     QCOMPARE(requests.size(), std::size_t(1));
     QVERIFY(session_token(requests[0].cookie).isEmpty());
+  }
+
+  // Once a login probe fails, 按钮2 leads back to the login page again.
+  void loginButton_returnsAfterTheSessionEnds() {
+    E2E_FIND(view, QWebEngineView, s_.window(), "超文本浏览框1");
+    E2E_FIND(button, QPushButton, s_.window(), "按钮2");
+    E2E_DO(s_.load_login_viewer([&] { view->load(QUrl(s_.mock().url(QStringLiteral("/login.htm")))); },
+                                QStringLiteral("会员登录")));
+    E2E_DO(s_.log_in(QStringLiteral("tester")));
+    bool logged_in = false;
+    s_.window().run_command([&](pagloom::Context& ctx) { logged_in = pagloom::confirm_login(ctx); });
+    QVERIFY(logged_in);
+    QVERIFY(!button->isEnabled());
+    QCOMPARE(button->text(), QStringLiteral("登陆成功"));
+
+    s_.mock().end_sessions();
+    s_.window().run_command([&](pagloom::Context& ctx) { logged_in = pagloom::confirm_login(ctx); });
+    QVERIFY(!logged_in);
+    QCOMPARE(button->text(), QStringLiteral("登陆阿里妈妈"));
+    E2E_DO(s_.open_login_page());
+    QCOMPARE(s_.ui().page(g("选择夹2")), 0);
   }
 
   void cookieSetForARequest_reachesTheViewer() {

@@ -57,6 +57,10 @@ struct MockServices::State {
     QMutexLocker lock(&mutex);
     sessions.remove(token);
   }
+  void close_all_sessions() {
+    QMutexLocker lock(&mutex);
+    sessions.clear();
+  }
   std::optional<QString> user_of(const QByteArray& token) const {
     QMutexLocker lock(&mutex);
     const auto it = sessions.constFind(token);
@@ -324,6 +328,10 @@ Response handle(MockServices::State& state, const MockRequest& request) {
                            "=; Expires=Thu, 01 Jan 1970 00:00:00 GMT; Max-Age=0; HttpOnly; Path=/"});
     return r;
   }
+  if (path == MockServices::kEndSessionsPath) {
+    state.close_all_sessions();
+    return plain_page(QStringLiteral("已退出"), QStringLiteral("所有登录都已结束。"));
+  }
   if (path == MockServices::kMemberCentrePath) {
     if (user) return member_centre(*user);
     return login_page(QStringLiteral("请先登录"));
@@ -381,7 +389,9 @@ Response handle(MockServices::State& state, const MockRequest& request) {
                                      "<p>三、点击“开始生成”，在“生成日志”中查看进度；每个关键词生成一个页面，"
                                      "保存在所选模板的文件夹中。“停止生成”在下一个检查点结束生成。</p>\n"
                                      "<p>四、在“链接转换”中输入带有 id= 的商品链接，或导入链接文件，"
-                                     "转换成淘宝客链接，并可保存为文本文件。"));
+                                     "转换成淘宝客链接，并可保存为文本文件。</p>\n"
+                                     "<p>五、生成过程中登录失效时，程序暂停并打开登录页，重新登录后自动继续。"
+                                     "演示时，在任意浏览器里打开本服务的 /logout-all.do 即可结束登录。"));
   if (path == "/download.htm") return plain_page(QStringLiteral("下载"), QStringLiteral("最新版本下载。"));
   if (path == "/template-tutorial.htm")
     return plain_page(QStringLiteral("模板制作教程"), QStringLiteral("模板由头部、循环代码和尾部组成。"));
@@ -526,9 +536,6 @@ void MockServices::clear_log() {
   state_->log.clear();
 }
 
-void MockServices::end_sessions() {
-  QMutexLocker lock(&state_->mutex);
-  state_->sessions.clear();
-}
+void MockServices::end_sessions() { state_->close_all_sessions(); }
 
 }  // namespace pagloom::testing

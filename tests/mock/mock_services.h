@@ -8,6 +8,7 @@
 //   /login.do                  any user name logs in (POST form or GET ?user=x):
 //                              sets the HttpOnly cookie mock_session, 302 to the member centre
 //   /logout.do                 ends the session, clears the cookie, 302 to the member centre
+//   /logout-all.do             ends every session (from any browser, no cookie needed)
 //   /membersvc/index.htm       logged in: member centre holding a "退出" link;
 //                              otherwise the login form (no "退出"); any method
 //   /union/spread/selfservice/merchandisePromotion.htm?...q=<GBK %XX>&..._fmu.a._0.so=<key>...
@@ -64,6 +65,7 @@ class MockServices final {
   static constexpr const char* kPromotionPath = "/union/spread/selfservice/merchandisePromotion.htm";
   static constexpr const char* kExportPath = "/union/spread/selfservice/downloadAuctions.do";
   static constexpr const char* kMemberCentrePath = "/membersvc/index.htm";
+  static constexpr const char* kEndSessionsPath = "/logout-all.do";
 
   MockServices();
   ~MockServices();  // stops

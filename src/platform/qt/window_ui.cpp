@@ -16,6 +16,7 @@
 #include <QTreeWidget>
 #include <QWebEngineView>
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 #include "platform/qt/dialogs.h"
@@ -317,6 +318,12 @@ void WindowUi::delay(int ms) {
 }
 
 void WindowUi::sleep(int ms) { QThread::msleep(static_cast<unsigned long>(std::max(ms, 0))); }
+
+long long WindowUi::tick_ms() const {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 void WindowUi::message(const Text& text) { MessageBoxes::show(from_gbk(text)); }
 

@@ -54,6 +54,7 @@ class WindowUi final : public Ui {
 
   void delay(int ms) override;
   void sleep(int ms) override;
+  [[nodiscard]] long long tick_ms() const override;
 
   void message(const Text& text) override;
   [[nodiscard]] std::optional<Text> choose_open_file(const Text& folder, const Text& filter) override;

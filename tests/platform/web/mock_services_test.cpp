@@ -83,6 +83,16 @@ TEST_F(MockServicesTest, PromotionSearchHasNoEntriesForAnEmptyKeywordOrAStranger
   EXPECT_EQ(text_find(fetch_text(ctx, promotion_address("", "_totalnum"), "POST"), "list-info"), -1);
 }
 
+// The demo's way to end the session during a run, from any browser.
+TEST_F(MockServicesTest, EndSessionsAddressLogsEverybodyOut) {
+  log_in();
+  const std::string search = promotion_address(gbk("连衣裙"), "_totalnum");
+  ASSERT_NE(text_find(fetch_text(ctx, search, "POST"), "list-info"), -1);
+  EXPECT_FALSE(fetch_text(ctx, at(MockServices::kEndSessionsPath), "get").empty());
+  EXPECT_EQ(text_find(fetch_text(ctx, search, "POST"), "list-info"), -1);
+  EXPECT_EQ(text_find(fetch_text(ctx, at(MockServices::kMemberCentrePath), "post"), gbk("退出")), -1);
+}
+
 TEST_F(MockServicesTest, MarketplaceListingsGiveEachProductsDetails) {
   for (const MockProduct& p : mock_products(QStringLiteral("保温杯 男"))) {
     SCOPED_TRACE(p.id.toStdString());

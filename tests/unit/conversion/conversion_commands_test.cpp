@@ -85,8 +85,10 @@ class ConversionTest : public ::testing::Test {
   bool tabs_enabled_during = true;
 };
 
-TEST_F(ConversionTest, NotLoggedInChangesNothing) {
+TEST_F(ConversionTest, NotLoggedInRestoresTheLoginButtonAndChangesNothingElse) {
   logged_in = false;
+  w.ui.texts["按钮2"] = "登陆成功";  // from a login that has since ended
+  w.ui.disabled["按钮2"] = true;
   w.ui.texts["编辑框6"] = "123";
   w.ui.list_views["超级列表框2"].rows = {{"123", "t"}};
   w.ui.list_views["超级列表框3"].rows = {{"old", "t"}};
@@ -96,7 +98,7 @@ TEST_F(ConversionTest, NotLoggedInChangesNothing) {
     EXPECT_EQ(w.ui.messages, std::vector<Text>{"请到单页生成菜单，登陆阿里妈妈。"});
   }
   EXPECT_TRUE(export_urls().empty());
-  EXPECT_EQ(w.ui.text("按钮2"), "");
+  EXPECT_EQ(w.ui.text("按钮2"), "登陆阿里妈妈");
   EXPECT_TRUE(w.ui.is_enabled("按钮2"));
   EXPECT_EQ(w.ui.text("编辑框7"), "20");
   EXPECT_EQ(w.ui.rows("超级列表框3", 2), (Rows{{"old", "t"}}));
@@ -144,6 +146,7 @@ struct NothingCase {
   Status status;
   bool writable;
   Text message;
+  bool session_lost = false;  // the export answer shows a logged-out session
 };
 
 class NothingConverted : public ConversionTest, public ::testing::WithParamInterface<NothingCase> {
@@ -154,6 +157,11 @@ class NothingConverted : public ConversionTest, public ::testing::WithParamInter
     records.clear();
     if (!GetParam().writable) w.files.read_only.insert("/run/ce.xls");
   }
+  // A logged-out export makes 按钮2 the way back to the login page.
+  void expect_login_button() {
+    EXPECT_EQ(w.ui.text("按钮2"), GetParam().session_lost ? "登陆阿里妈妈" : "登陆成功");
+    EXPECT_EQ(w.ui.is_enabled("按钮2"), GetParam().session_lost);
+  }
 };
 
 TEST_P(NothingConverted, SingleEmptiesTheResultAndSaysWhy) {
@@ -163,6 +171,7 @@ TEST_P(NothingConverted, SingleEmptiesTheResultAndSaysWhy) {
   convert_single(w.ctx);
   EXPECT_EQ(w.ui.text("编辑框10"), "");
   EXPECT_EQ(w.ui.messages, std::vector<Text>{GetParam().message});
+  expect_login_button();
 }
 
 TEST_P(NothingConverted, BatchLeavesTheConvertedListEmptyAndSaysWhy) {
@@ -174,6 +183,7 @@ TEST_P(NothingConverted, BatchLeavesTheConvertedListEmptyAndSaysWhy) {
   EXPECT_EQ(w.ui.text("标签9"), "转换完成");
   EXPECT_TRUE(w.ui.is_enabled("选择夹1"));
   EXPECT_EQ(w.ui.messages, std::vector<Text>{GetParam().message});
+  expect_login_button();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -185,7 +195,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "没有转换出任何链接：没有收到阿里妈妈的导出文件，请检查网络后再试。"},
         NothingCase{"LoginPage", "<html>登录</html>", Status::CannotOpen, true,
                     "没有转换出任何链接：阿里妈妈返回的是网页而不是导出表格，可能登陆已经失效，"
-                    "请到单页生成菜单重新登陆阿里妈妈。"},
+                    "请到单页生成菜单重新登陆阿里妈妈。",
+                    true},
         NothingCase{"Unreadable", "garbage", Status::CannotOpen, true,
                     "没有转换出任何链接：阿里妈妈的导出文件无法读取。"},
         NothingCase{"NoSheet", "XLS", Status::NoSuchSheet, true,

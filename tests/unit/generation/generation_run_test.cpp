@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -29,6 +31,13 @@ Text product_lines(std::string_view title) {
   return text_concat("开始搜寻", title, "的信息\r\n搜寻", title, "完毕\r\n");
 }
 Text end_line(std::string_view keyword) { return text_concat("生成关键词\"", keyword, ".htm\"完毕"); }
+const Text kStopped = "已停止生成。\r\n";
+const Text kSessionLost = "阿里妈妈登录已失效，请在登录页重新登录，登录后自动继续。\r\n";
+const Text kLoggedInAgain = "已重新登录，继续生成。\r\n";
+const Text kLoginTimedOut = "等待登录超时，生成已停止。\r\n";
+Text summary(int pages) {
+  return text_concat("生成结束：共生成", number_to_text(pages), "个页面，保存在 /run/单页生成/模板/T\r\n");
+}
 
 // A logged-in window with template "T" selected, keywords "a" and "b", two
 // products each, and services that answer every search.
@@ -66,7 +75,11 @@ class RunWorld : public FakeWorld {
 
   Text answer(const std::string& url) {
     if (url == kLogin) return logged_in ? "<a>退出</a>" : "<a>登录</a>";
-    if (url.starts_with(kSearch)) return promotion[extract_between(url, "&q=", "&_fmu.a._0.u=", 0)];
+    if (url.starts_with(kSearch)) {
+      // A lost session gets the login page instead of the search result.
+      if (!logged_in) return "<form>登录</form>";
+      return promotion[extract_between(url, "&q=", "&_fmu.a._0.u=", 0)];
+    }
     return market[url];
   }
 
@@ -85,6 +98,10 @@ class RunWorld : public FakeWorld {
     return files.has_file(text_concat("/run/单页生成/模板/T/", keyword, ".htm"));
   }
   Text log() const { return ui.text("编辑框8"); }
+  int probes() const {
+    return static_cast<int>(std::count_if(http.requests.begin(), http.requests.end(),
+                                          [](const HttpRequest& r) { return r.url == kLogin; }));
+  }
   // Acts during the delay with this 0-based index of the run.
   void during_delay(int index, std::function<void()> act) {
     ui.on_delay = [this, index, act](int) {
@@ -109,7 +126,8 @@ const Text kLogOfWholeRun =
     "搜寻C完毕\r\n"
     "开始搜寻D的信息\r\n"
     "搜寻D完毕\r\n"
-    "生成关键词\"b.htm\"完毕";
+    "生成关键词\"b.htm\"完毕\r\n"
+    "生成结束：共生成2个页面，保存在 /run/单页生成/模板/T\r\n";
 
 TEST(GenerationRun, WholeRunOfTwoKeywords) {
   RunWorld w;
@@ -166,10 +184,19 @@ TEST_P(KeywordList, MakesOnePassPerLine) {
   RunWorld w;
   w.ui.texts["编辑框1"] = GetParam().keywords;
   w.ui.texts["编辑框7"] = "0";
+  int pages = 0;
+  for (const Text& keyword : GetParam().passes) {
+    if (keyword.empty() || w.promotion.count(keyword) != 0) continue;
+    w.add_keyword(keyword, {{"9", "X", "m", "1"}});
+  }
   start_generation(w.ctx);
   EXPECT_EQ(w.searched_keywords(), GetParam().passes);
-  for (const Text& keyword : GetParam().passes) EXPECT_TRUE(w.has_page_file(keyword)) << keyword;
-  EXPECT_EQ(w.files.writes, static_cast<int>(GetParam().passes.size()));
+  for (const Text& keyword : GetParam().passes) {
+    // The empty keyword finds no product and so gets no page.
+    EXPECT_EQ(w.has_page_file(keyword), !keyword.empty()) << keyword;
+    if (!keyword.empty()) ++pages;
+  }
+  EXPECT_EQ(w.files.writes, pages);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -198,7 +225,7 @@ TEST_P(SortOrder, SelectsTheSortKeyAndNamesTheEntry) {
   EXPECT_NE(w.http.requests[1].url.find(text_concat("&_fmu.a._0.so=", GetParam().key, "&c=")),
             std::string::npos);
   EXPECT_EQ(w.log(), text_concat(kStart, "正在", GetParam().entry, "搜寻。。。\r\n", kParsed, kProducts,
-                                 end_line("a")));
+                                 end_line("a"), "\r\n", summary(1)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Entries, SortOrder,
@@ -219,12 +246,17 @@ struct StopCase {
 
 class StopDuringDelay : public ::testing::TestWithParam<StopCase> {};
 
-TEST_P(StopDuringDelay, EndsTheRunAtTheNextStopCheck) {
+TEST_P(StopDuringDelay, EndsTheRunBeforeTheNextRequest) {
   RunWorld w;
   w.ui.texts["编辑框7"] = "1";
-  w.during_delay(GetParam().delay_index, [&] { w.ctx.state.stop_requested = 1; });
+  std::size_t requests_at_stop = 0;
+  w.during_delay(GetParam().delay_index, [&] {
+    w.ctx.state.stop_requested = 1;
+    requests_at_stop = w.http.requests.size();
+  });
   start_generation(w.ctx);
   EXPECT_EQ(w.log(), GetParam().log);
+  EXPECT_EQ(w.http.requests.size(), requests_at_stop);
   EXPECT_EQ(w.ui.delays.size(), GetParam().delays);
   EXPECT_EQ(w.searched_keywords().size(), GetParam().searches);
   EXPECT_EQ(w.has_page_file("a"), GetParam().page_a);
@@ -235,18 +267,152 @@ TEST_P(StopDuringDelay, EndsTheRunAtTheNextStopCheck) {
 
 const Text kStoppedBeforeParsing = kStart + kSearching;
 const Text kStoppedBeforeProducts = kStart + kSearching + kParsed + kProducts;
-const Text kStoppedInNextPass = kStoppedBeforeProducts + product_lines("红帽") + end_line("a") + kSearching;
+// Page a is whole; the stop is seen before the search of b.
+const Text kStoppedAfterPage =
+    kStoppedBeforeProducts + product_lines("红帽") + end_line("a") + "\r\n" + kStopped;
 
-INSTANTIATE_TEST_SUITE_P(DelayIndex, StopDuringDelay,
-                         ::testing::Values(StopCase{0, kStoppedBeforeParsing, 2, 1, false, 0},   // start
-                                           StopCase{1, kStoppedBeforeParsing, 2, 1, false, 0},   // step 2
-                                           StopCase{2, kStoppedBeforeProducts, 6, 1, false, 2},  // step 6
-                                           StopCase{3, kStoppedBeforeProducts, 6, 1, false, 2},  // step 10
-                                           StopCase{4, kStoppedBeforeProducts, 6, 1, false, 2},  // step 10
-                                           StopCase{5, kStoppedBeforeProducts, 6, 1, false, 2},  // step 12
-                                           StopCase{6, kStoppedInNextPass, 10, 2, true, 2},      // product
-                                           StopCase{7, kStoppedInNextPass, 10, 2, true, 2},      // product
-                                           StopCase{8, kStoppedInNextPass, 10, 2, true, 2}));    // step 15
+INSTANTIATE_TEST_SUITE_P(
+    DelayIndex, StopDuringDelay,
+    ::testing::Values(StopCase{0, kStart + kStopped, 1, 0, false, 0},                  // start: no probe
+                      StopCase{1, kStoppedBeforeParsing + kStopped, 2, 1, false, 0},   // step 2
+                      StopCase{2, kStoppedBeforeProducts + kStopped, 6, 1, false, 2},  // step 6
+                      StopCase{3, kStoppedBeforeProducts + kStopped, 6, 1, false, 2},  // step 10
+                      StopCase{4, kStoppedBeforeProducts + kStopped, 6, 1, false, 2},  // step 10
+                      StopCase{5, kStoppedBeforeProducts + kStopped, 6, 1, false, 2},  // step 12
+                      StopCase{6, kStoppedAfterPage, 9, 1, true, 2},                   // last product
+                      StopCase{7, kStoppedAfterPage, 9, 1, true, 2},                   // last product
+                      StopCase{8, kStoppedAfterPage, 9, 1, true, 2}));                 // step 15
+
+TEST(GenerationRun, StopDuringAProductCutsThePageShortAndSaysSo) {
+  RunWorld w;  // two products for each keyword
+  std::size_t requests_at_stop = 0;
+  w.during_delay(6, [&] {  // while 红帽 is read
+    w.ctx.state.stop_requested = 1;
+    requests_at_stop = w.http.requests.size();
+  });
+  start_generation(w.ctx);
+  EXPECT_EQ(w.log(), kStoppedBeforeProducts + product_lines("红帽") +
+                         "关键词\"a.htm\"已停止，只生成了1个商品\r\n" + kStopped);
+  EXPECT_EQ(w.http.requests.size(), requests_at_stop);
+  EXPECT_EQ(w.page_file("a"), "<h1>a</h1><li>1:红帽@12.50</li><p>end</p>");
+  EXPECT_FALSE(w.has_page_file("b"));
+}
+
+// ---- fewer products than asked for, or none ----
+
+TEST(GenerationRun, FewerProductsThanTheCountMakeNoFillerCards) {
+  RunWorld w;
+  w.ui.texts["编辑框1"] = "a";
+  w.ui.texts["编辑框7"] = "10";
+  start_generation(w.ctx);
+  EXPECT_EQ(w.log(), kStart + kSearching + kParsed + "只找到2个商品，少于商品数量10\r\n" + kProducts +
+                         product_lines("红帽") + product_lines("蓝帽") + end_line("a") + "\r\n" + summary(1));
+  EXPECT_EQ(w.page_file("a"), "<h1>a</h1><li>1:红帽@12.50</li><li>2:蓝帽@3</li><p>end</p>");
+  EXPECT_EQ(w.http.requests.size(), 4u);  // probe, search, two products
+}
+
+TEST(GenerationRun, KeywordWithoutProductsKeepsItsOldPageAndTheRunGoesOn) {
+  RunWorld w;
+  w.ui.texts["编辑框1"] = "none\r\na";
+  w.ui.texts["编辑框7"] = "1";
+  w.files.add_file("/run/单页生成/模板/T/none.htm", "a page of an earlier run");
+  start_generation(w.ctx);
+  EXPECT_EQ(w.log(), kStart + kSearching + kParsed + "没有找到关键词\"none\"的商品，未生成页面\r\n" +
+                         kSearching + kParsed + kProducts + product_lines("红帽") + end_line("a") + "\r\n" +
+                         summary(1));
+  EXPECT_EQ(w.page_file("none"), "a page of an earlier run");
+  EXPECT_EQ(w.files.writes, 1);
+  EXPECT_EQ(w.probes(), 2);  // the start check and the one for "none"
+  EXPECT_EQ(w.ui.text("按钮2"), "登陆成功");
+}
+
+// ---- the session ends during a run ----
+
+// Keywords a and b with two products each; the session ends while page a is
+// finished, so the search of b meets the login page.
+class SessionLost : public ::testing::Test {
+ protected:
+  static constexpr int kPageEndDelay = 10;  // the 100 ms after page a
+  static constexpr int kProbeInterval = 3000;
+
+  RunWorld w;
+  int waits = 0;  // delays between login probes
+  std::function<void(int wait)> during_wait;
+
+  void SetUp() override {
+    w.files.add_file("/run/单页生成/模板/T/b.htm", "page b of an earlier run");
+    w.ui.on_delay = [this](int ms) {
+      if (static_cast<int>(w.ui.delays.size()) - 1 == kPageEndDelay) w.logged_in = false;
+      if (ms == kProbeInterval) {
+        ++waits;
+        if (during_wait) during_wait(waits);
+      }
+    };
+  }
+
+  Text log_until_lost() const {
+    return kLogOfWholeRun.substr(0, kLogOfWholeRun.find(kSearching, kStart.size() + 1)) + kSearching +
+           kParsed + kSessionLost;
+  }
+};
+
+TEST_F(SessionLost, PausesOnTheLoginPageAndRedoesTheKeywordAfterANewLogin) {
+  Text button_while_waiting;
+  bool enabled_while_waiting = false;
+  int page_while_waiting = -1;
+  during_wait = [&](int wait) {
+    if (wait == 1) {
+      button_while_waiting = w.ui.text("按钮2");
+      enabled_while_waiting = w.ui.is_enabled("按钮2");
+      page_while_waiting = w.ui.page("选择夹2");
+    }
+    if (wait == 2) w.logged_in = true;  // the user has logged in again
+  };
+
+  start_generation(w.ctx);
+
+  EXPECT_EQ(w.log(), log_until_lost() + kLoggedInAgain + kSearching + kParsed + kProducts +
+                         product_lines("C") + product_lines("D") + end_line("b") + "\r\n" + summary(2));
+  EXPECT_EQ(w.page_file("b"), "<h1>b</h1><li>1:C@4</li><li>2:D@5</li><p>end</p>");
+  EXPECT_EQ(w.files.writes, 2);  // a, then b once
+  EXPECT_EQ(w.searched_keywords(), (std::vector<Text>{"a", "b", "b"}));
+  EXPECT_EQ(waits, 2);
+  EXPECT_EQ(w.probes(), 4);  // start, after the empty search, two while waiting
+  EXPECT_EQ(button_while_waiting, "登陆阿里妈妈");
+  EXPECT_TRUE(enabled_while_waiting);
+  EXPECT_EQ(page_while_waiting, 0);
+  EXPECT_EQ(w.ui.navigations["超文本浏览框1"], std::vector<Text>{Text(kLogin)});
+  EXPECT_EQ(w.ui.text("按钮2"), "登陆成功");
+  EXPECT_FALSE(w.ui.is_enabled("按钮2"));
+  EXPECT_EQ(w.ui.page("选择夹2"), 2);
+}
+
+TEST_F(SessionLost, EndsTheRunAfterTenMinutesWithoutALogin) {
+  long long lost_at = -1;
+  during_wait = [&](int wait) {
+    if (wait == 1) lost_at = w.ui.clock_ms - kProbeInterval - 1;
+  };
+  start_generation(w.ctx);
+  EXPECT_EQ(w.log(), log_until_lost() + kLoginTimedOut);
+  EXPECT_EQ(waits, 200);  // one probe every 3 s for 10 minutes
+  EXPECT_GE(w.ui.clock_ms - lost_at, 10 * 60 * 1000);
+  EXPECT_EQ(w.probes(), 2 + 200);
+  EXPECT_EQ(w.page_file("b"), "page b of an earlier run");
+  EXPECT_EQ(w.ui.text("按钮2"), "登陆阿里妈妈");
+  EXPECT_TRUE(w.ui.is_enabled("按钮2"));
+  EXPECT_FALSE(w.ctx.state.run_active);
+}
+
+TEST_F(SessionLost, StopWhileWaitingEndsTheRunWithoutAnotherProbe) {
+  during_wait = [&](int wait) {
+    if (wait == 3) w.ctx.state.stop_requested = 1;
+  };
+  start_generation(w.ctx);
+  EXPECT_EQ(w.log(), log_until_lost() + kStopped);
+  EXPECT_EQ(w.probes(), 2 + 2);
+  EXPECT_EQ(w.page_file("b"), "page b of an earlier run");
+  EXPECT_FALSE(w.ctx.state.run_active);
+}
 
 // ---- start checks ----
 
@@ -258,7 +424,7 @@ struct StartCase {
   int sort_order;
   Text message;
   std::size_t requests;
-  bool login_marked;
+  Text button;  // caption of 按钮2 afterwards; empty when no probe was made
 };
 
 class StartChecks : public ::testing::TestWithParam<StartCase> {};
@@ -278,8 +444,8 @@ TEST_P(StartChecks, StopWithTheirMessageInOrder) {
 
   EXPECT_EQ(w.log(), kStart + c.message);
   EXPECT_EQ(w.http.requests.size(), c.requests);
-  EXPECT_EQ(w.ui.text("按钮2"), c.login_marked ? "登陆成功" : "");
-  EXPECT_EQ(w.ui.is_enabled("按钮2"), !c.login_marked);
+  EXPECT_EQ(w.ui.text("按钮2"), c.button);
+  EXPECT_EQ(w.ui.is_enabled("按钮2"), c.button != "登陆成功");
   EXPECT_EQ(w.ui.row_count(kList), 0);
   EXPECT_EQ(w.ui.row_count("超级列表框转换链接"), 0);
   EXPECT_EQ(w.ui.page("选择夹2"), 2);
@@ -290,15 +456,27 @@ TEST_P(StartChecks, StopWithTheirMessageInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StartChecks,
-    ::testing::Values(StartCase{"NoKeywords", "", true, "1", 0, "请输入查询关键词", 0, false},
-                      StartCase{"NoKeywordsComesFirst", "", false, "", 3, "请输入查询关键词", 0, false},
-                      StartCase{"NotLoggedIn", "a", false, "1", 0, "请登陆阿里妈妈", 1, false},
-                      StartCase{"NotLoggedInBeforeCount", "a", false, "", -1, "请登陆阿里妈妈", 1, false},
-                      StartCase{"NoCount", "a", true, "", 0, "请输入生成宝贝的数量", 1, true},
-                      StartCase{"NoCountBeforeSortOrder", "a", true, "", 3, "请输入生成宝贝的数量", 1, true},
-                      StartCase{"EmptySortEntry", "a", true, "1", 3, "请选择排序方式", 1, true},
-                      StartCase{"TypedSortText", "a", true, "1", -1, "请选择排序方式", 1, true}),
+    ::testing::Values(
+        StartCase{"NoKeywords", "", true, "1", 0, "请输入查询关键词", 0, ""},
+        StartCase{"NoKeywordsComesFirst", "", false, "", 3, "请输入查询关键词", 0, ""},
+        StartCase{"NotLoggedIn", "a", false, "1", 0, "请登陆阿里妈妈", 1, "登陆阿里妈妈"},
+        StartCase{"NotLoggedInBeforeCount", "a", false, "", -1, "请登陆阿里妈妈", 1, "登陆阿里妈妈"},
+        StartCase{"NoCount", "a", true, "", 0, "请输入生成宝贝的数量", 1, "登陆成功"},
+        StartCase{"NoCountBeforeSortOrder", "a", true, "", 3, "请输入生成宝贝的数量", 1, "登陆成功"},
+        StartCase{"EmptySortEntry", "a", true, "1", 3, "请选择排序方式", 1, "登陆成功"},
+        StartCase{"TypedSortText", "a", true, "1", -1, "请选择排序方式", 1, "登陆成功"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(GenerationRun, FailedLoginProbeMakesTheLoginButtonUsableAgain) {
+  RunWorld w;
+  w.ui.texts["按钮2"] = "登陆成功";  // from a login that has since ended
+  w.ui.disabled["按钮2"] = true;
+  w.logged_in = false;
+  start_generation(w.ctx);
+  EXPECT_EQ(w.log(), kStart + "请登陆阿里妈妈");
+  EXPECT_EQ(w.ui.text("按钮2"), "登陆阿里妈妈");
+  EXPECT_TRUE(w.ui.is_enabled("按钮2"));
+}
 
 // ---- a sort order without a key chosen during a run ----
 
@@ -332,9 +510,10 @@ TEST_P(SortOrderLostDuringRun, SkipsLaterKeywordsInsteadOfReusingThePreviousPage
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SortOrderLostDuringRun,
-    ::testing::Values(BadSortCase{"DuringSearchDelay", 1, false, "请选择排序方式\r\n请选择排序方式\r\n"},
-                      BadSortCase{"AfterPage", 8, false, "请选择排序方式\r\n请选择排序方式\r\n"},
-                      BadSortCase{"WithStopEndsTheRun", 8, true, "请选择排序方式\r\n"}),
+    ::testing::Values(BadSortCase{"DuringSearchDelay", 1, false,
+                                  "请选择排序方式\r\n请选择排序方式\r\n" + summary(1)},
+                      BadSortCase{"AfterPage", 8, false, "请选择排序方式\r\n请选择排序方式\r\n" + summary(1)},
+                      BadSortCase{"WithStopEndsTheRun", 8, true, "请选择排序方式\r\n" + kStopped}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- a second click on 按钮1 during a run ----

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,38 +24,43 @@ struct CutCase {
   const char* name;
   Text page;
   Text item_id;
-  ProductDetails expected;
+  std::optional<ProductDetails> expected;  // nullopt: the page does not list the item
 };
 
 class CutDetails : public ::testing::TestWithParam<CutCase> {};
 
 TEST_P(CutDetails, ReadsTheListingOfTheItem) {
-  const ProductDetails d = cut_product_details(GetParam().page, GetParam().item_id);
-  EXPECT_EQ(d.picture_address, GetParam().expected.picture_address);
-  EXPECT_EQ(d.page_address, GetParam().expected.page_address);
-  EXPECT_EQ(d.price, GetParam().expected.price);
-  EXPECT_EQ(d.sales, GetParam().expected.sales);
+  const std::optional<ProductDetails> d = cut_product_details(GetParam().page, GetParam().item_id);
+  const std::optional<ProductDetails>& expected = GetParam().expected;
+  ASSERT_EQ(d.has_value(), expected.has_value());
+  if (!d) return;
+  EXPECT_EQ(d->picture_address, expected->picture_address);
+  EXPECT_EQ(d->page_address, expected->page_address);
+  EXPECT_EQ(d->price, expected->price);
+  EXPECT_EQ(d->sales, expected->sales);
 }
 
 const Text kFirst = market_listing("41", "http://img/41", "http://item/41", "1.00", "7");
 const Text kSecond = market_listing("42", "http://img/42", "http://item/42", "12.50", "88");
+const Text kShortId = market_listing("4", "http://img/4", "http://item/4", "2", "3");
 const ProductDetails kFirstDetails{"http://img/41", "http://item/41", "1.00", "7"};
 const ProductDetails kSecondDetails{"http://img/42", "http://item/42", "12.50", "88"};
+const ProductDetails kShortIdDetails{"http://img/4", "http://item/4", "2", "3"};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CutDetails,
-    ::testing::Values(CutCase{"SecondListing", kFirst + kSecond, "42", kSecondDetails},
-                      CutCase{"EmptyPage", "", "42", {}},
-                      CutCase{"EmptyIdTakesFirstListing", kFirst + kSecond, "", kFirstDetails},
-                      // The marker has no closing quote: "nid=\"4" also opens listing 41.
-                      CutCase{"IdPrefixOfEarlierIdTakesThatListing", kFirst + kSecond, "4", kFirstDetails},
-                      // Absent id: the cut starts at byte (marker length - 1) of the page.
-                      CutCase{"AbsentIdCutsFromMarkerOffset", "<p>" + kSecond, "99", kSecondDetails},
-                      CutCase{"NoListingEndGivesNothing", text_replace(kFirst, "如实描述", ""), "41", {}},
-                      CutCase{"MissingDetailEndMarkerEmptiesOnlyThatDetail",
-                              text_replace(kSecond, "_210x210", ""),
-                              "42",
-                              {"", "http://item/42", "12.50", "88"}}),
+    ::testing::Values(
+        CutCase{"SecondListing", kFirst + kSecond, "42", kSecondDetails},
+        CutCase{"EmptyPage", "", "42", std::nullopt},
+        // A verification page or any other page without the listing.
+        CutCase{"AbsentIdIsNotListed", "<p>" + kSecond, "99", std::nullopt},
+        CutCase{"EmptyIdIsNotListed", kFirst + kSecond, "", std::nullopt},
+        // "nid=\"41\"" does not open the listing of item 4.
+        CutCase{"LongerIdEarlierIsNotTaken", kFirst + kShortId, "4", kShortIdDetails},
+        CutCase{"OnlyLongerIdIsNotListed", kFirst + kSecond, "4", std::nullopt},
+        CutCase{"NoListingEndGivesNothing", text_replace(kFirst, "如实描述", ""), "41", ProductDetails{}},
+        CutCase{"MissingDetailEndMarkerEmptiesOnlyThatDetail", text_replace(kSecond, "_210x210", ""), "42",
+                ProductDetails{"", "http://item/42", "12.50", "88"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- building and writing the page ----
@@ -144,17 +150,29 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProductCount,
                                            CountCase{"NotANumber", "abc", ""}, CountCase{"Empty", "", ""},
                                            CountCase{"FractionTruncated", "1.9", "1:A;"},
                                            CountCase{"FullWidthDigit", "２", "1:A;2:B;"},
-                                           // Passes beyond the rows read empty rows and still add a block.
-                                           CountCase{"BeyondTheRows", "3.9", "1:A;2:B;3:;"}),
+                                           // No request and no block for a row that does not exist.
+                                           CountCase{"BeyondTheRows", "3.9", "1:A;2:B;"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(KeywordPage, PassBeyondTheRowsSearchesWithAnEmptyQuery) {
+TEST(KeywordPage, ProductNotListedOnTheMarketplaceGetsNoCardAndRanksStayDense) {
   PageWorld w;
-  w.ui.texts["编辑框7"] = "1";
-  build_keyword_page(w.ctx);
-  ASSERT_EQ(w.http.requests.size(), 1u);
-  EXPECT_EQ(w.http.requests[0].url, "http://market.test/search?q=");
-  EXPECT_EQ(w.ui.text("编辑框8"), "开始搜寻的信息\r\n搜寻完毕\r\n");
+  w.add_product("1", "A", "m", market_listing("1", "p", "u", "1", "0"));
+  // The marketplace answered with a page that lists other items only.
+  w.add_product("2", "B", "m", "<p>请输入验证码</p>" + market_listing("21", "p", "u", "1", "0"));
+  w.add_product("3", "C", "m", market_listing("3", "p", "u", "1", "0"));
+  w.ui.texts["编辑框7"] = "3";
+
+  const KeywordPageResult made = build_keyword_page(w.ctx);
+
+  EXPECT_EQ(w.page_file("kw"), "<h1>kw</h1>[#商品标题#]1:A;2:C;<p>kw</p>");
+  EXPECT_EQ(made.cards, 2);
+  EXPECT_FALSE(made.stopped);
+  EXPECT_TRUE(made.written);
+  EXPECT_EQ(w.ui.text("编辑框8"),
+            "开始搜寻A的信息\r\n搜寻A完毕\r\n"
+            "开始搜寻B的信息\r\n搜寻B完毕\r\n没有在淘宝搜索结果里找到B，已跳过\r\n"
+            "开始搜寻C的信息\r\n搜寻C完毕\r\n");
+  EXPECT_EQ(w.http.requests.size(), 3u);
 }
 
 // A stop during either delay of a product ends the loop after that product,
@@ -169,11 +187,29 @@ TEST_P(StopDuringProduct, WritesTheProductsMadeSoFar) {
   w.ui.on_delay = [&](int) {
     if (static_cast<int>(w.ui.delays.size()) - 1 == stop_at) w.ctx.state.stop_requested = 1;
   };
-  build_keyword_page(w.ctx);
-  const Text blocks = stop_at < 2 ? "1:A;" : "1:A;2:B;";
-  EXPECT_EQ(w.page_file("kw"), "<h1>kw</h1>[#商品标题#]" + blocks + "<p>kw</p>");
-  EXPECT_EQ(w.http.requests.size(), stop_at < 2 ? 1u : 2u);
+  const KeywordPageResult made = build_keyword_page(w.ctx);
+  const int cards = stop_at < 2 ? 1 : 2;
+  EXPECT_EQ(w.page_file("kw"),
+            "<h1>kw</h1>[#商品标题#]" + Text(stop_at < 2 ? "1:A;" : "1:A;2:B;") + "<p>kw</p>");
+  // No marketplace request leaves after the stop.
+  EXPECT_EQ(w.http.requests.size(), static_cast<std::size_t>(cards));
+  EXPECT_EQ(made.cards, cards);
+  EXPECT_TRUE(made.stopped);
+  EXPECT_TRUE(made.written);
   EXPECT_EQ(w.ui.text("编辑框8").find(kFailed), std::string::npos);
+}
+
+TEST(KeywordPage, StopDuringTheLastProductLeavesThePageWhole) {
+  PageWorld w;
+  w.add_products(2);
+  w.ui.texts["编辑框7"] = "2";
+  w.ui.on_delay = [&](int) {
+    if (w.ui.delays.size() == 4) w.ctx.state.stop_requested = 1;
+  };
+  const KeywordPageResult made = build_keyword_page(w.ctx);
+  EXPECT_EQ(w.page_file("kw"), "<h1>kw</h1>[#商品标题#]1:A;2:B;<p>kw</p>");
+  EXPECT_EQ(made.cards, 2);
+  EXPECT_FALSE(made.stopped);
 }
 
 INSTANTIATE_TEST_SUITE_P(DelayIndex, StopDuringProduct, ::testing::Values(0, 1, 2, 3));
@@ -224,7 +260,10 @@ INSTANTIATE_TEST_SUITE_P(
                       WriteCase{"KeywordDotDot", "T", "..", "", false},
                       WriteCase{"EmptyTemplateName", "", "kw", "", false},
                       WriteCase{"TemplateNameDotDot", "..", "kw", "", false},
-                      WriteCase{"TemplateNameWithSeparator", "T/../x", "kw", "", false}),
+                      WriteCase{"TemplateNameWithSeparator", "T/../x", "kw", "", false},
+                      // The template's own files share the folder.
+                      WriteCase{"KeywordOfTheTemplateFile", "T", "模板文件", "", false},
+                      WriteCase{"KeywordOfThePreviewFile", "T", "效果预览", "", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
