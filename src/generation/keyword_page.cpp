@@ -37,8 +37,8 @@ Text product_block(Context& ctx, const Text& title, const Text& merchant, const 
 
 // Template name and keyword must not lead the page file out of its template
 // folder. The empty keyword stays allowed: it names the file ".htm".
-bool page_file_stays_in_folder(std::string_view template_name, std::string_view keyword) {
-  return is_safe_path_component(template_name) && (keyword.empty() || is_safe_path_component(keyword));
+bool page_file_stays_in_folder(const FileSystem& files, const Text& template_name, const Text& keyword) {
+  return files.is_safe_name(template_name) && (keyword.empty() || files.is_safe_name(keyword));
 }
 
 }  // namespace
@@ -77,7 +77,7 @@ void build_keyword_page(Context& ctx) {
                                 text_replace(ctx.ui.text("编辑框5"), "[#关键词#]", keyword));
   const Text template_name = ctx.ui.text("编辑框2");
   const bool written =
-      page_file_stays_in_folder(template_name, keyword) &&
+      page_file_stays_in_folder(ctx.files, template_name, keyword) &&
       ctx.files.write(text_concat(template_folder_path(ctx, template_name), "\\", keyword, ".htm"),
                       text_to_bytes(page));
   if (!written) {

@@ -41,7 +41,9 @@ void new_template(Context& ctx) {
 
 void save_template(Context& ctx) {
   const Text name = ctx.ui.text("编辑框2");
-  if (!is_safe_path_component(name)) {
+  // The check sees the name as the file system will: through the same GBK
+  // decoder, so no byte sequence can turn into a separator or "..".
+  if (!ctx.files.is_safe_name(name)) {
     ctx.ui.message("请输入正确的模板名称：名称不能为空，不能是“.”或“..”，也不能含有“/”或“\\”。");
     return;
   }
@@ -49,11 +51,9 @@ void save_template(Context& ctx) {
                                   ctx.ui.text("编辑框5"));
   const Text folder = template_folder_path(ctx, name);
   const Text path = text_concat(folder, "\\模板文件.htm");
-  if (ctx.files.exists(path)) {
-    ctx.files.remove(path);
-  } else {
-    ctx.files.create_folder(folder);
-  }
+  // The old file is replaced by the write itself, never deleted first: a
+  // write that fails (a full disk) leaves the old template whole.
+  if (!ctx.files.exists(path)) ctx.files.create_folder(folder);
   if (ctx.files.write(path, text_to_bytes(joined))) {
     ctx.ui.message("保存模板成功");
   } else {
