@@ -44,7 +44,9 @@ void save_template(Context& ctx) {
   // The check sees the name as the file system will: through the same GBK
   // decoder, so no byte sequence can turn into a separator or "..".
   if (!ctx.files.is_safe_name(name)) {
-    ctx.ui.message("请输入正确的模板名称：名称不能为空，不能是“.”或“..”，也不能含有“/”或“\\”。");
+    ctx.ui.message(
+        "请输入正确的模板名称：名称不能为空，不能是“.”或“..”，也不能含有“/"
+        "”、“\\”、控制字符或无法识别的字符。");
     return;
   }
   const Text joined = text_concat(ctx.ui.text("编辑框3"), kLoopStart, ctx.ui.text("编辑框4"), kLoopEnd,

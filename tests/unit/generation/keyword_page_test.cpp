@@ -224,7 +224,11 @@ INSTANTIATE_TEST_SUITE_P(
                       WriteCase{"KeywordDotDot", "T", "..", "", false},
                       WriteCase{"EmptyTemplateName", "", "kw", "", false},
                       WriteCase{"TemplateNameDotDot", "..", "kw", "", false},
-                      WriteCase{"TemplateNameWithSeparator", "T/../x", "kw", "", false}),
+                      WriteCase{"TemplateNameWithSeparator", "T/../x", "kw", "", false},
+                      // Decoded as the file system decodes: "€" then "/", U+FFFD then "/".
+                      WriteCase{"KeywordEuroThenSlash", "T", "\x80/kw", "", false},
+                      WriteCase{"TemplateNameInvalidPairThenSlash", "\xD2/..", "kw", "", false},
+                      WriteCase{"KeywordEndingInALeadByte", "T", "kw\x81", "", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
