@@ -72,6 +72,7 @@ class NoFiles final : public FileSystem {
   bool write(const Text&, const Bytes&) override { return false; }
   bool remove(const Text&) override { return false; }
   bool create_folder(const Text&) override { return false; }
+  bool is_safe_name(const Text&) const override { return true; }
 };
 
 class NoHttp final : public Http {

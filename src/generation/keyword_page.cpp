@@ -41,8 +41,8 @@ Text product_block(const Context& ctx, const ProductRow& product, const ProductD
 
 // Template name and keyword must not lead the page file out of its template
 // folder. The empty keyword stays allowed: it names the file ".htm".
-bool page_file_stays_in_folder(std::string_view template_name, std::string_view keyword) {
-  return is_safe_path_component(template_name) && (keyword.empty() || is_safe_path_component(keyword));
+bool page_file_stays_in_folder(const FileSystem& files, const Text& template_name, const Text& keyword) {
+  return files.is_safe_name(template_name) && (keyword.empty() || files.is_safe_name(keyword));
 }
 
 // A keyword page must not replace the template's own files, which share its
@@ -58,7 +58,8 @@ bool names_a_template_file(std::string_view keyword) {
 bool write_page(Context& ctx, const Text& page) {
   const Text& keyword = ctx.state.current_keyword;
   const Text template_name = ctx.ui.text("编辑框2");
-  if (!page_file_stays_in_folder(template_name, keyword) || names_a_template_file(keyword)) return false;
+  if (!page_file_stays_in_folder(ctx.files, template_name, keyword) || names_a_template_file(keyword))
+    return false;
   return ctx.files.write(text_concat(template_folder_path(ctx, template_name), "\\", keyword, ".htm"),
                          text_to_bytes(page));
 }

@@ -21,14 +21,20 @@ struct HttpRequest {
 };
 
 struct HttpResponse {
-  bool received = false;  // false when no response arrived (network error, time-out)
+  bool received = false;  // false when no response began to arrive (network error, time-out)
+  // True when the whole body arrived: the transfer ended normally (an error
+  // status counts as normal). False after a reset, a close before the
+  // announced Content-Length, or the deadline.
+  bool complete = false;
   int status = 0;
-  Bytes body;  // whatever the status; what arrived when a transfer broke off
+  Bytes body;  // whatever the status; what arrived before a transfer broke off
 };
 
 class Http {
  public:
   virtual ~Http() = default;
+  // Returns within the implementation's deadline however slowly the server
+  // answers.
   virtual HttpResponse send(const HttpRequest& request) = 0;
 };
 

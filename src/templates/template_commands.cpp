@@ -41,19 +41,21 @@ void new_template(Context& ctx) {
 
 void save_template(Context& ctx) {
   const Text name = ctx.ui.text("编辑框2");
-  if (!is_safe_path_component(name)) {
-    ctx.ui.message("请输入正确的模板名称：名称不能为空，不能是“.”或“..”，也不能含有“/”或“\\”。");
+  // The check sees the name as the file system will: through the same GBK
+  // decoder, so no byte sequence can turn into a separator or "..".
+  if (!ctx.files.is_safe_name(name)) {
+    ctx.ui.message(
+        "请输入正确的模板名称：名称不能为空，不能是“.”或“..”，也不能含有“/"
+        "”、“\\”、控制字符或无法识别的字符。");
     return;
   }
   const Text joined = text_concat(ctx.ui.text("编辑框3"), kLoopStart, ctx.ui.text("编辑框4"), kLoopEnd,
                                   ctx.ui.text("编辑框5"));
   const Text folder = template_folder_path(ctx, name);
   const Text path = text_concat(folder, "\\模板文件.htm");
-  if (ctx.files.exists(path)) {
-    ctx.files.remove(path);
-  } else {
-    ctx.files.create_folder(folder);
-  }
+  // The old file is replaced by the write itself, never deleted first: a
+  // write that fails (a full disk) leaves the old template whole.
+  if (!ctx.files.exists(path)) ctx.files.create_folder(folder);
   if (ctx.files.write(path, text_to_bytes(joined))) {
     ctx.ui.message("保存模板成功");
   } else {

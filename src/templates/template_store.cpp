@@ -34,17 +34,4 @@ bool has_preview_file(Context& ctx) {
   return ctx.files.is_file(preview_file_path(ctx, selected_template_name(ctx)));
 }
 
-bool is_safe_path_component(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const auto b = static_cast<unsigned char>(name[i]);
-    if (b >= 0x80) {
-      ++i;  // the trail byte of a two-byte character is never a separator
-      continue;
-    }
-    if (b == '/' || b == '\\' || b < 0x20) return false;
-  }
-  return true;
-}
-
 }  // namespace pagloom

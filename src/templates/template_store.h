@@ -27,9 +27,4 @@ void scan_templates(Context& ctx);
 // <run>\单页生成\模板\<name>, "\"-separated, as the writers build it.
 [[nodiscard]] Text template_folder_path(const Context& ctx, std::string_view name);
 
-// A name that stays inside the templates folder when used as one path
-// component: not empty, not "." or "..", no "/" or "\" (checked character by
-// character, so a GBK trail byte 0x5C is not taken for a separator).
-[[nodiscard]] bool is_safe_path_component(std::string_view name);
-
 }  // namespace pagloom

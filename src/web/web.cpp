@@ -33,6 +33,9 @@ Text fetch_text(Context& ctx, std::string_view address, std::string_view method,
   request.url = wire_address(address);
   request.body = std::string(body);
   const HttpResponse response = ctx.http.send(request);
+  // A transfer broken off (reset, short of its Content-Length, past the
+  // deadline) is a network error: no partial page.
+  if (!response.complete) return {};
   return bytes_to_text(response.body);
 }
 
@@ -52,6 +55,7 @@ Bytes download_bytes(Context& ctx, std::string_view address) {
   request.user_agent = std::string(kDownloadUserAgent);
   request.bypass_cache = true;
   request.no_proxy = true;
+  // Complete or not: a download cut short gives what arrived before the cut.
   return ctx.http.send(request).body;
 }
 

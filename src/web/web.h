@@ -10,23 +10,25 @@
 
 namespace pagloom {
 
-// Every request gives up after this long and counts as failed.
+// The deadline of every request, in wall time however slowly the server
+// answers: a request still running then is aborted.
 inline constexpr int kRequestTimeoutMs = 60'000;
 
 // The user agent of download_bytes.
 inline constexpr std::string_view kDownloadUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
 
 // The response body up to its first zero byte, whatever the HTTP status; the
-// empty text when the request fails. "", "get" and "GET" are sent as "get",
-// any other method unchanged. An address that is not an HTTP(S) address is
+// empty text when the request fails or its transfer is broken off (a reset,
+// a body short of its Content-Length, the deadline). "", "get" and "GET" are
+// sent as "get", any other method unchanged. An address that is not an HTTP(S) address is
 // read as a local file path (the empty text when the file is missing).
 [[nodiscard]] Text fetch_text(Context& ctx, std::string_view address, std::string_view method,
                               std::string_view body = {});
 
 // A GET of the response body, zero bytes included, never from or into a
 // cache, without a proxy. Empty for an empty address or a scheme other than
-// HTTP/HTTPS; the fragment is not sent; a transfer cut short gives what
-// arrived.
+// HTTP/HTTPS; the fragment is not sent; a transfer cut short (a reset, the
+// deadline) gives the bytes that arrived before the cut.
 [[nodiscard]] Bytes download_bytes(Context& ctx, std::string_view address);
 
 // True when the page at the login viewer's current address, requested again

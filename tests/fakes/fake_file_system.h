@@ -1,5 +1,6 @@
 // In-memory file system for unit tests. Paths are normalised like the real
-// one: "\\" and "/" both separate, doubled separators count as one.
+// one: "\\" and "/" both separate, doubled separators count as one, and GBK
+// bytes are read character by character as the platform's decoder reads them.
 #pragma once
 
 #include <map>
@@ -17,11 +18,30 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::string> read_only;  // paths whose write fails
   int writes = 0;
 
+  // How the platform's GBK decoder reads the character at `i`: its length in
+  // bytes, and whether it is valid. 0x00-0x7F, 0x80 (the euro sign) and 0xFF
+  // are one byte; a lead byte 0x81-0xFE takes a trail byte 0x40-0xFE other
+  // than 0x7F. Any other lead byte, a lead byte at the end included, is one
+  // invalid character (U+FFFD), and the byte after it is read again.
+  struct GbkChar {
+    std::size_t length;
+    bool valid;
+  };
+  static GbkChar gbk_char_at(std::string_view s, std::size_t i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (b < 0x81 || b == 0xFF) return {1, true};
+    if (i + 1 < s.size()) {
+      const auto t = static_cast<unsigned char>(s[i + 1]);
+      if (t >= 0x40 && t <= 0xFE && t != 0x7F) return {2, true};
+    }
+    return {1, false};
+  }
+
   static std::string normalise(const Text& path) {
     std::string out;
     for (std::size_t i = 0; i < path.size(); ++i) {
       char c = path[i];
-      if (static_cast<unsigned char>(c) >= 0x80 && i + 1 < path.size()) {
+      if (const GbkChar g = gbk_char_at(path, i); g.length == 2) {
         out.push_back(c);  // a trail byte 0x5C belongs to its character
         out.push_back(path[++i]);
         continue;
@@ -94,6 +114,17 @@ class FakeFileSystem final : public FileSystem {
     const std::string p = normalise(path);
     if (exists(p) || folders.count(parent(p)) == 0) return false;
     folders.insert(p);
+    return true;
+  }
+  bool is_safe_name(const Text& name) const override {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (std::size_t i = 0; i < name.size();) {
+      const GbkChar g = gbk_char_at(name, i);
+      if (!g.valid) return false;
+      const auto b = static_cast<unsigned char>(name[i]);
+      if (g.length == 1 && (b == '/' || b == '\\' || b < 0x20 || b == 0x7F)) return false;
+      i += g.length;
+    }
     return true;
   }
 

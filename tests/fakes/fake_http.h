@@ -23,6 +23,7 @@ class FakeHttp final : public Http {
   static HttpResponse ok(std::string_view body, int status = 200) {
     HttpResponse r;
     r.received = true;
+    r.complete = true;
     r.status = status;
     r.body.assign(body.begin(), body.end());
     return r;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <algorithm>
 
 #include "platform/qt/gbk.h"
@@ -61,12 +62,14 @@ std::optional<Bytes> QtFileSystem::read(const Text& path) const {
 
 bool QtFileSystem::write(const Text& path, const Bytes& bytes) {
   if (path.empty()) return false;
-  QFile file(native_path(path));
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  // The bytes go to a temporary file beside the target, renamed over it by
+  // commit() only when every byte was written and flushed; on any failure the
+  // temporary file is discarded (at the latest by the destructor).
+  QSaveFile file(native_path(path));
+  if (!file.open(QIODevice::WriteOnly)) return false;
   const qint64 size = static_cast<qint64>(bytes.size());
-  const bool ok = file.write(bytes.data(), size) == size;
-  file.close();
-  return ok && file.error() == QFileDevice::NoError;
+  if (file.write(bytes.data(), size) != size) return false;
+  return file.commit();
 }
 
 bool QtFileSystem::remove(const Text& path) {
@@ -78,6 +81,20 @@ bool QtFileSystem::create_folder(const Text& path) {
   if (path.empty()) return false;
   const QString p = native_path(path);
   return QDir().mkdir(p);
+}
+
+bool QtFileSystem::is_safe_name(const Text& name) const {
+  if (name.empty()) return false;
+  const QString decoded = from_gbk(name);
+  if (decoded == QLatin1String(".") || decoded == QLatin1String("..")) return false;
+  for (const QChar c : decoded) {
+    if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control) return false;
+  }
+  // Encoding back gives other bytes when the decoder met an invalid byte
+  // (U+FFFD) or held back a lead byte at the end, which in a path would take
+  // the following separator as its trail byte.
+  const std::optional<Text> back = to_gbk_exact(decoded);
+  return back && *back == name;
 }
 
 }  // namespace pagloom

@@ -19,6 +19,7 @@ class QtFileSystem final : public FileSystem {
   bool write(const Text& path, const Bytes& bytes) override;
   bool remove(const Text& path) override;
   bool create_folder(const Text& path) override;
+  bool is_safe_name(const Text& name) const override;
 };
 
 }  // namespace pagloom

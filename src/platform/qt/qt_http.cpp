@@ -8,11 +8,10 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
-
-#include "web/web.h"
 
 namespace pagloom {
 
@@ -62,8 +61,8 @@ class QtHttp::SharedCookieJar final : public QNetworkCookieJar {
   QPointer<QWebEngineCookieStore> store_;
 };
 
-QtHttp::QtHttp(QWebEngineProfile* profile)
-    : timeout_ms_(kRequestTimeoutMs),
+QtHttp::QtHttp(QWebEngineProfile* profile, int deadline_ms)
+    : deadline_ms_(deadline_ms),
       jar_(std::make_unique<SharedCookieJar>(profile ? profile->cookieStore() : nullptr)),
       manager_(std::make_unique<QNetworkAccessManager>()),
       direct_manager_(std::make_unique<QNetworkAccessManager>()) {
@@ -88,7 +87,6 @@ HttpResponse QtHttp::send(const HttpRequest& request) {
 
   QNetworkRequest qrequest(url);
   qrequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-  qrequest.setTransferTimeout(timeout_ms_);
   const QString user_agent =
       request.user_agent.empty() ? default_user_agent_ : QString::fromStdString(request.user_agent);
   if (!user_agent.isEmpty()) qrequest.setHeader(QNetworkRequest::UserAgentHeader, user_agent);
@@ -109,30 +107,42 @@ HttpResponse QtHttp::send(const HttpRequest& request) {
       bodiless ? manager.sendCustomRequest(qrequest, verb)
                : manager.sendCustomRequest(qrequest, verb, QByteArray::fromStdString(request.body));
 
+  // The body is collected as it arrives, so that bytes received before a
+  // reset or the deadline are kept (an aborted reply drops its buffer).
+  QByteArray body;
+  QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, &body] { body += reply->readAll(); });
   if (!reply->isFinished()) {
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    // Qt's transfer time-out only notices a transfer without progress; a
+    // server dripping a byte now and then would hold the request for ever.
+    // This timer ends it after the deadline, however the bytes come.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
+    deadline.start(deadline_ms_);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
   }
+  if (reply->isOpen()) body += reply->readAll();
 
-  // A cancelled reply (the time-out) is closed and holds nothing.
-  const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
   response.body.assign(body.begin(), body.end());
   const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
   response.status = status.isValid() ? status.toInt() : 0;
-  switch (reply->error()) {
-    case QNetworkReply::NoError:
-      response.received = true;
-      break;
-    case QNetworkReply::OperationCanceledError:  // the transfer time-out
-      response.received = false;
-      break;
-    default:
-      // An error status or a transfer broken off after the answer began:
-      // the server did answer, and its body is what we have.
-      response.received = status.isValid() || !body.isEmpty();
-      break;
-  }
+  response.received = status.isValid() || !body.isEmpty();
+  // Qt reports an error status (4xx, 5xx) as a content or server error of a
+  // transfer that ended normally; every other error broke the transfer off.
+  const QNetworkReply::NetworkError error = reply->error();
+  const bool status_error =
+      (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError) ||
+      (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
+  response.complete = response.received && (error == QNetworkReply::NoError || status_error);
+  // A close before the announced length that Qt let pass is a cut too. The
+  // length counts encoded bytes, so a compressed body is not compared.
+  const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+  if (response.complete && length.isValid() && !reply->hasRawHeader("Content-Encoding") &&
+      body.size() < length.toLongLong())
+    response.complete = false;
   delete reply;
   return response;
 }

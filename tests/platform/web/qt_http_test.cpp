@@ -6,6 +6,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 
+#include "raw_server.h"
 #include "web_fixture.h"
 
 namespace pagloom::testing {
@@ -130,23 +131,74 @@ TEST_F(QtHttpTest, RequestsIntroduceThemselves) {
   EXPECT_EQ(log[1].header("User-Agent"), profile.httpUserAgent().toLatin1());
 }
 
-TEST_F(QtHttpTest, ABrokenTransferGivesWhatArrived) {
-  const Bytes body = download_bytes(ctx, at("/broken"));
-  EXPECT_EQ(body.size(), 1000u);
-  EXPECT_EQ(fetch_text(ctx, at("/broken"), "POST"), std::string(1000, 'x'));
+// A reset or a close short of the Content-Length: no page for fetch_text,
+// the bytes before the cut for download_bytes.
+TEST_F(QtHttpTest, ABrokenTransferGivesNoPageButTheBytesThatArrived) {
+  const QByteArray part(40, 'p');
+  RawServer reset({RawServer::head_with_length(100), part, 0, RawServer::End::Reset});
+  RawServer cut({RawServer::head_with_length(100), part, 0, RawServer::End::Close});
+  for (const std::string& address : {reset.url(), cut.url(), at("/broken")}) {
+    SCOPED_TRACE(address);
+    EXPECT_EQ(fetch_text(ctx, address, "POST"), "");
+    const Bytes bytes = download_bytes(ctx, address);
+    EXPECT_EQ(bytes.size(), address == at("/broken") ? 1000u : 40u);
+    HttpRequest request;
+    request.method = "GET";
+    request.url = address;
+    const HttpResponse response = http.send(request);
+    EXPECT_TRUE(response.received);
+    EXPECT_FALSE(response.complete);
+  }
+}
+
+// The deadline is wall time: a server that keeps sending a byte now and then
+// (which Qt's own transfer time-out never catches) is cut off at it too.
+TEST_F(QtHttpTest, EveryRequestEndsAtTheDeadline) {
+  constexpr int kDeadlineMs = 1000;
+  QtHttp quick{&profile, kDeadlineMs};
+  Context quick_ctx{ui, files, quick, spreadsheet, mock().endpoints(), "/tmp", {}};
+  const QByteArray body(100, 'd');
+  RawServer drip({RawServer::head_with_length(body.size()), body, 50, RawServer::End::Close});
+  RawServer stall({RawServer::head_with_length(100), QByteArray(40, 's'), 0, RawServer::End::Hold});
+  struct Case {
+    std::string address;
+    char fill;          // the body's byte
+    std::size_t least;  // bytes download_bytes must have kept at least
+    std::size_t most;
+  };
+  const Case cases[] = {{drip.url(), 'd', 5, 30}, {stall.url(), 's', 40, 40}, {at("/slow"), 0, 0, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.address);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(fetch_text(quick_ctx, c.address, "POST"), "");
+    const qint64 fetch_ms = timer.restart();
+    const Bytes bytes = download_bytes(quick_ctx, c.address);
+    const qint64 download_ms = timer.elapsed();
+    for (const qint64 ms : {fetch_ms, download_ms}) {
+      EXPECT_GE(ms, kDeadlineMs - 50);
+      EXPECT_LT(ms, kDeadlineMs + 1000);
+    }
+    EXPECT_GE(bytes.size(), c.least);
+    EXPECT_LE(bytes.size(), c.most);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), std::string(bytes.size(), c.fill));
+  }
+  // Within the deadline a request is whole.
+  EXPECT_NE(fetch_text(quick_ctx, at("/echo"), "POST"), "");
 }
 
 TEST_F(QtHttpTest, AStalledRequestFailsAfterTheTimeOut) {
-  http.set_timeout_for_tests(300);
+  QtHttp quick{&profile, 300};
+  Context quick_ctx{ui, files, quick, spreadsheet, mock().endpoints(), "/tmp", {}};
   QElapsedTimer timer;
   timer.start();
   HttpRequest request;
   request.method = "post";
   request.url = at("/slow");
-  const HttpResponse response = http.send(request);
+  const HttpResponse response = quick.send(request);
   EXPECT_FALSE(response.received);
   EXPECT_TRUE(response.body.empty());
-  EXPECT_EQ(fetch_text(ctx, at("/slow"), "POST"), "");
+  EXPECT_EQ(fetch_text(quick_ctx, at("/slow"), "POST"), "");
   EXPECT_LT(timer.elapsed(), 10000);
   EXPECT_EQ(mock().requests_to("/slow").size(), 2u);
 }

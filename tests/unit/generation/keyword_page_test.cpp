@@ -263,7 +263,11 @@ INSTANTIATE_TEST_SUITE_P(
                       WriteCase{"TemplateNameWithSeparator", "T/../x", "kw", "", false},
                       // The template's own files share the folder.
                       WriteCase{"KeywordOfTheTemplateFile", "T", "模板文件", "", false},
-                      WriteCase{"KeywordOfThePreviewFile", "T", "效果预览", "", false}),
+                      WriteCase{"KeywordOfThePreviewFile", "T", "效果预览", "", false},
+                      // Decoded as the file system decodes: "€" then "/", U+FFFD then "/".
+                      WriteCase{"KeywordEuroThenSlash", "T", "\x80/kw", "", false},
+                      WriteCase{"TemplateNameInvalidPairThenSlash", "\xD2/..", "kw", "", false},
+                      WriteCase{"KeywordEndingInALeadByte", "T", "kw\x81", "", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

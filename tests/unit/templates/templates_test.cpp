@@ -117,19 +117,48 @@ TEST_F(Templates, SaveUnderANewNameCreatesItsFolderAndRescans) {
 }
 
 TEST_F(Templates, SaveRefusesNamesThatLeaveTheStore) {
-  w.files.add_folder("/run/单页生成/模板");
-  for (const Text& name : {Text(""), Text("."), Text(".."), Text("a/b"), Text("..\\x"), Text("/etc")}) {
+  // A template "€" (0x80, one character for the decoder) is already there:
+  // names built on it must not reach its parent or grow folders inside it.
+  w.files.add_folder("/run/单页生成/模板/\x80");
+  const Text names[] = {"",        ".",       "..",     "a/b",    "..\\x",  "/etc", "\x80/..",
+                        "\x80\\x", "\xD2/..", "..\x81", "ok\x81", "a\x01b", "a\tb", "\x7F"};
+  const auto folders = w.files.folders;
+  for (const Text& name : names) {
+    SCOPED_TRACE(name);
     w.ui.messages.clear();
     w.ui.set_text("编辑框2", name);
     const int writes = w.files.writes;
     save_template(w.ctx);
-    EXPECT_EQ(w.files.writes, writes) << name;
+    EXPECT_EQ(w.files.writes, writes);
     ASSERT_EQ(w.ui.messages.size(), 1u);
     EXPECT_NE(w.ui.messages[0], "保存模板成功");
   }
-  // A GBK character whose trail byte is 0x5C is not a separator.
-  EXPECT_TRUE(is_safe_path_component("\xB1\x5C"));
-  EXPECT_FALSE(is_safe_path_component("a\\"));
+  EXPECT_TRUE(w.files.files.empty());
+  EXPECT_EQ(w.files.folders, folders);
+}
+
+TEST_F(Templates, SaveAcceptsNamesWhoseTrailByteLooksLikeASeparator) {
+  w.files.add_folder("/run/单页生成/模板");
+  for (const Text& name : {Text("\xB1\x5C"), Text("\x80"), Text("高贵大气")}) {
+    SCOPED_TRACE(name);
+    w.ui.set_text("编辑框2", name);
+    save_template(w.ctx);
+    EXPECT_TRUE(w.files.has_file(text_concat(kStore, name, "/模板文件.htm")));
+    EXPECT_EQ(w.ui.messages.back(), "保存模板成功");
+  }
+}
+
+TEST_F(Templates, AFailedSaveKeepsTheOldTemplate) {
+  const std::string original = "H[#商品循环开始#]L[#商品循环结束#]T";
+  add_template("a", original);
+  scan_and_select(0);
+  load_template_into_editor(w.ctx);
+  w.ui.set_text("编辑框4", "new loop");
+  w.files.read_only.insert(w.files.normalise(text_concat(kStore, "a/模板文件.htm")));
+  save_template(w.ctx);
+  EXPECT_EQ(w.files.content(text_concat(kStore, "a/模板文件.htm")), original);
+  ASSERT_EQ(w.ui.messages.size(), 1u);
+  EXPECT_NE(w.ui.messages[0], "保存模板成功");
 }
 
 TEST_F(Templates, AFailedWriteIsNotReportedAsSuccess) {
