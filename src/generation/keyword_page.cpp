@@ -1,7 +1,9 @@
 #include "generation/keyword_page.h"
 
 #include <climits>
+#include <vector>
 
+#include "generation/affiliate_links.h"
 #include "templates/template_store.h"
 #include "web/web.h"
 
@@ -22,9 +24,9 @@ int product_count(std::string_view text) {
 
 // The loop code filled for product `rank`. The order matters: a value may
 // hold the text of a later placeholder, which is then replaced too.
-Text product_block(Context& ctx, const Text& title, const Text& merchant, const ProductDetails& d, int rank) {
-  Text block = ctx.ui.text("编辑框4");
-  block = text_replace(block, "[#关键词#]", ctx.state.current_keyword);
+Text product_block(const Text& loop_code, const Text& keyword, const Text& item_id, const Text& title,
+                   const Text& merchant, const ProductDetails& d, int rank, const AffiliateLinks& links) {
+  Text block = text_replace(loop_code, "[#关键词#]", keyword);
   block = text_replace(block, "[#商品图片地址#]", d.picture_address);
   block = text_replace(block, "[#商品网址#]", d.page_address);
   block = text_replace(block, "[#商品标题#]", title);
@@ -32,7 +34,7 @@ Text product_block(Context& ctx, const Text& title, const Text& merchant, const 
   block = text_replace(block, "[#卖家昵称#]", merchant);
   block = text_replace(block, "[#商品价格#]", d.price);
   block = text_replace(block, "[#商品排名#]", number_to_text(rank));
-  return block;
+  return fill_affiliate_link(block, links, item_id, d.page_address);
 }
 
 // Template name and keyword must not lead the page file out of its template
@@ -56,7 +58,13 @@ ProductDetails cut_product_details(std::string_view page, std::string_view item_
 
 void build_keyword_page(Context& ctx) {
   const int count = product_count(ctx.ui.text("编辑框7"));
-  Text blocks;
+  // A product as read, with the loop code of the moment; its block is made
+  // once the affiliate links of the whole page are known.
+  struct Gathered {
+    Text item_id, title, merchant, loop_code;
+    ProductDetails details;
+  };
+  std::vector<Gathered> products;
   for (int i = 1; i <= count; ++i) {
     const Text title = ctx.ui.cell(kProductList, i - 1, 1);
     const Text item_id = ctx.ui.cell(kProductList, i - 1, 0);
@@ -68,8 +76,19 @@ void build_keyword_page(Context& ctx) {
     const ProductDetails details = cut_product_details(page, item_id);
     ctx.ui.delay(200);
     ctx.ui.append_log(text_concat("搜寻", title, "完毕\r\n"));
-    blocks += product_block(ctx, title, merchant, details, i);
+    products.push_back({item_id, title, merchant, ctx.ui.text("编辑框4"), details});
     if (ctx.state.stop_requested != 0) break;
+  }
+
+  std::vector<Text> item_ids;
+  for (const Gathered& p : products) item_ids.push_back(p.item_id);
+  const AffiliateLinks links = affiliate_links_for_page(ctx, item_ids);
+
+  Text blocks;
+  for (std::size_t i = 0; i < products.size(); ++i) {
+    const Gathered& p = products[i];
+    blocks += product_block(p.loop_code, ctx.state.current_keyword, p.item_id, p.title, p.merchant, p.details,
+                            static_cast<int>(i) + 1, links);
   }
 
   const Text& keyword = ctx.state.current_keyword;
