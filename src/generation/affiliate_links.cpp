@@ -24,6 +24,18 @@ std::vector<std::vector<Text>> export_groups(const std::vector<Text>& item_ids) 
   return groups;
 }
 
+// The item id of an export record. A sheet may hold the id as a number,
+// which reads as its digits followed by ".00000000"; the id is the digits.
+std::string_view record_item_id(const std::vector<Text>& record) {
+  std::string_view id =
+      record.size() > kExportIdField ? trim_space(record[kExportIdField]) : std::string_view();
+  const std::size_t dot = id.find('.');
+  if (dot != std::string_view::npos && dot > 0 &&
+      id.find_first_not_of('0', dot + 1) == std::string_view::npos)
+    id = id.substr(0, dot);
+  return id;
+}
+
 }  // namespace
 
 bool uses_affiliate_links(std::string_view loop_code) { return text_find(loop_code, kPlaceholder) != -1; }
@@ -40,12 +52,12 @@ AffiliateLinks affiliate_links_for_page(Context& ctx, const std::vector<Text>& i
     const std::set<std::string_view> asked(group.begin(), group.end());
     const ExportRecords result = export_records(ctx, group);
     for (const auto& record : result.records) {
-      const Text id = export_field(record, kExportIdField);
+      const std::string_view id = record_item_id(record);
       const Text link = export_field(record, kExportLinkField);
       // Only ids this request asked for, and only a web address: a sheet of
       // another layout must not put a price or a title into an href.
       if (asked.count(id) == 0 || !is_web_address(link)) continue;
-      links.by_id.emplace(id, link);
+      links.by_id.emplace(Text(id), link);
     }
   }
 

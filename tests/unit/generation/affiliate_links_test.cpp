@@ -35,6 +35,7 @@ class LinkWorld : public FakeWorld {
  public:
   std::set<Text> not_exported;
   std::map<Text, Text> link_of;
+  std::map<Text, Text> id_cell_of;  // the id column's text, when not the id itself
   std::function<void()> on_export;  // runs as an export is read
 
   LinkWorld() {
@@ -62,7 +63,9 @@ class LinkWorld : public FakeWorld {
       for (const Text& id : text_split(files.content(path).substr(3), ",")) {
         if (not_exported.count(id) != 0) continue;
         const auto o = link_of.find(id);
-        sheet.records.push_back({id, "pic", text_concat("title ", id), "page",
+        const auto cell = id_cell_of.find(id);
+        sheet.records.push_back({cell != id_cell_of.end() ? cell->second : id, "pic",
+                                 text_concat("title ", id), "page",
                                  o != link_of.end() ? o->second : "http://s.test/" + id});
       }
       return sheet;
@@ -214,6 +217,17 @@ TEST(AffiliateLinks, EmptyAndRepeatedIdsAreSentOnce) {
   EXPECT_EQ(w.page(), "<h1>kw</h1>http://s.test/1;http://s.test/2;http://s.test/1;;<p>end</p>");
   EXPECT_EQ(w.log(),
             products_log(2) + product_lines("T1") + product_lines("") + got_line(3) + missing_line(1));
+}
+
+// The id column as a number cell, or with spaces around it, still names the
+// item; a number with a real fraction, or another id's digits, does not.
+TEST(AffiliateLinks, IdCellReadAsNumberStillMatches) {
+  LinkWorld w;
+  w.ui.texts["编辑框4"] = "[#推广链接#];";
+  w.add_products(4);
+  w.id_cell_of = {{"1", "1.00000000"}, {"2", " 2 "}, {"3", "3.50000000"}, {"4", "44"}};
+  build_keyword_page(w.ctx);
+  EXPECT_EQ(w.page(), "<h1>kw</h1>http://s.test/1;http://s.test/2;http://item/3;http://item/4;<p>end</p>");
 }
 
 // A title that holds the placeholder's text: filled like any later
