@@ -31,7 +31,9 @@ struct AffiliateLinks {
 // converts `item_ids` (the page's products in page order, one entry per
 // product block) through the affiliate export, in requests of at most
 // kMaxIdsPerExport distinct non-empty ids, and logs how many products got a
-// link and, when some did not, how many fell back to their page address.
+// link (when a request was sent) and then, when some did not, how many fell
+// back to their page address: two lines, in that order, which the caller's
+// end line follows.
 // Otherwise it sends nothing, logs nothing and returns links not wanted. Once a stop
 // has been requested no further request is sent; the products not yet
 // converted count as without a link.
