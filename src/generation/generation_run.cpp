@@ -6,6 +6,7 @@
 #include "generation/keyword_page.h"
 #include "generation/promotion_list.h"
 #include "shell/shell_commands.h"
+#include "templates/template_check.h"
 #include "templates/template_commands.h"
 #include "templates/template_store.h"
 #include "web/web.h"
@@ -220,6 +221,8 @@ void start_generation(Context& ctx) {
     ctx.ui.append_log(Text(kNoSortOrder));
     return;
   }
+  // Last of the checks: a broken template stops the run before any search.
+  if (!check_selected_template(ctx)) return;
   run_passes(ctx);
 }
 

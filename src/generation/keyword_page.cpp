@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <vector>
 
+#include "generation/affiliate_links.h"
 #include "templates/template_store.h"
 #include "web/web.h"
 
@@ -26,9 +28,9 @@ ProductRow read_row(const Context& ctx, int row) {
 
 // The loop code filled for the product shown at `rank`. The order matters: a
 // value may hold the text of a later placeholder, which is then replaced too.
-Text product_block(const Context& ctx, const ProductRow& product, const ProductDetails& d, int rank) {
-  Text block = ctx.ui.text("编辑框4");
-  block = text_replace(block, "[#关键词#]", ctx.state.current_keyword);
+Text product_block(const Text& loop_code, const Text& keyword, const ProductRow& product,
+                   const ProductDetails& d, int rank, const AffiliateLinks& links) {
+  Text block = text_replace(loop_code, "[#关键词#]", keyword);
   block = text_replace(block, "[#商品图片地址#]", d.picture_address);
   block = text_replace(block, "[#商品网址#]", d.page_address);
   block = text_replace(block, "[#商品标题#]", product.title);
@@ -36,7 +38,7 @@ Text product_block(const Context& ctx, const ProductRow& product, const ProductD
   block = text_replace(block, "[#卖家昵称#]", product.merchant);
   block = text_replace(block, "[#商品价格#]", d.price);
   block = text_replace(block, "[#商品排名#]", number_to_text(rank));
-  return block;
+  return fill_affiliate_link(block, links, product.item_id, d.page_address);
 }
 
 // Template name and keyword must not lead the page file out of its template
@@ -91,7 +93,14 @@ int product_count(const Context& ctx) {
 KeywordPageResult build_keyword_page(Context& ctx) {
   KeywordPageResult result;
   const int products = std::min(product_count(ctx), ctx.ui.row_count(kProductList));
-  Text blocks;
+  // A product found on the marketplace, with the loop code of the moment; its
+  // block is made once the affiliate links of the whole page are known.
+  struct Card {
+    ProductRow product;
+    ProductDetails details;
+    Text loop_code;
+  };
+  std::vector<Card> cards;
   for (int row = 0; row < products; ++row) {
     if (ctx.state.stop_requested != 0) {
       result.stopped = true;
@@ -111,8 +120,18 @@ KeywordPageResult build_keyword_page(Context& ctx) {
       ctx.ui.append_log(text_concat("没有在淘宝搜索结果里找到", product.title, "，已跳过\r\n"));
       continue;
     }
-    ++result.cards;
-    blocks += product_block(ctx, product, *details, result.cards);
+    cards.push_back({product, *details, ctx.ui.text("编辑框4")});
+  }
+  result.cards = static_cast<int>(cards.size());
+
+  std::vector<Text> item_ids;
+  for (const Card& card : cards) item_ids.push_back(card.product.item_id);
+  const AffiliateLinks links = affiliate_links_for_page(ctx, item_ids);
+
+  Text blocks;
+  for (std::size_t i = 0; i < cards.size(); ++i) {
+    blocks += product_block(cards[i].loop_code, ctx.state.current_keyword, cards[i].product, cards[i].details,
+                            static_cast<int>(i) + 1, links);
   }
 
   const Text& keyword = ctx.state.current_keyword;

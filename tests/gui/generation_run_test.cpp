@@ -14,6 +14,7 @@
 
 using pagloom::e2e::bytes;
 using pagloom::e2e::g;
+using pagloom::testing::mock_affiliate_link;
 using pagloom::testing::mock_products;
 using pagloom::testing::MockProduct;
 using pagloom::testing::MockServices;
@@ -33,8 +34,10 @@ const SortOrder kByCommission = {1, "_commrate", "按佣金比率由高到底"};
 const SortOrder kBySales = {0, "_totalnum", "按销量由高到底"};
 
 // What the log box shows for one keyword pass that read `done` products and,
-// when `ended`, wrote its page.
-QString pass_log(const QString& keyword, const SortOrder& order, int done, bool ended) {
+// when `ended`, wrote its page; the sample template's affiliate links were
+// `converted`, or, after a stop, fell back to the page addresses.
+QString pass_log(const QString& keyword, const SortOrder& order, int done, bool ended,
+                 bool converted = true) {
   QString log = QStringLiteral("正在") + QString::fromUtf8(order.entry) + QStringLiteral("搜寻。。。\r\n") +
                 QStringLiteral("搜寻完毕\r\n开始搜寻单个宝贝信息。。。。\r\n");
   const std::vector<MockProduct> products = mock_products(keyword, QString::fromLatin1(order.key));
@@ -42,6 +45,10 @@ QString pass_log(const QString& keyword, const SortOrder& order, int done, bool 
     log += QStringLiteral("开始搜寻") + products[static_cast<std::size_t>(i)].title +
            QStringLiteral("的信息\r\n");
     log += QStringLiteral("搜寻") + products[static_cast<std::size_t>(i)].title + QStringLiteral("完毕\r\n");
+  }
+  if (ended && done > 0) {
+    log += converted ? QStringLiteral("已取得%1个推广链接\r\n").arg(done)
+                     : QStringLiteral("有%1个商品没有取得推广链接，已用商品网址代替\r\n").arg(done);
   }
   if (ended) log += QStringLiteral("生成关键词\"") + keyword + QStringLiteral(".htm\"完毕");
   return log;
@@ -67,8 +74,10 @@ class GenerationTest : public QObject {
   }
 
   // The page the run should write for `keyword` with its first `n` products:
-  // the template's head, one filled loop block per product, the tail.
-  QByteArray expected_page(const QString& keyword, const SortOrder& order, int n) const {
+  // the template's head, one filled loop block per product, the tail. Product
+  // links are the stand-in's affiliate links when `linked`, else the
+  // products' page addresses.
+  QByteArray expected_page(const QString& keyword, const SortOrder& order, int n, bool linked = true) const {
     const pagloom::e2e::TemplateParts parts = pagloom::e2e::split_template(pagloom::e2e::read_file(
         s_.templates_path() + QLatin1Char('/') + kTemplate + QStringLiteral("/模板文件.htm")));
     const QByteArray keyword_marker = bytes(g("[#关键词#]"));
@@ -86,6 +95,7 @@ class GenerationTest : public QObject {
           {"[#卖家昵称#]", p.merchant},
           {"[#商品价格#]", p.price},
           {"[#商品排名#]", QString::number(i + 1)},
+          {"[#推广链接#]", linked ? mock_affiliate_link(p.id) : p.page},
       };
       QByteArray block = parts.loop;
       for (const auto& [marker, value] : values) block.replace(bytes(g(marker)), bytes(g(value)));
@@ -209,6 +219,27 @@ class GenerationTest : public QObject {
       const QByteArray written = pagloom::e2e::read_file(page_path(keyword));
       QVERIFY2(!written.isEmpty(), qPrintable(page_path(keyword)));
       QCOMPARE(written, expected_page(keyword, kByCommission, kCount));
+      // The sample template links every product through its affiliate link.
+      const std::vector<MockProduct> products =
+          mock_products(keyword, QString::fromLatin1(kByCommission.key));
+      for (int p = 0; p < kCount; ++p) {
+        const MockProduct& product = products[static_cast<std::size_t>(p)];
+        const QByteArray link = "href=\"" + bytes(g(mock_affiliate_link(product.id))) + '"';
+        QCOMPARE(written.count(link), 3);
+        QVERIFY(!written.contains("href=\"" + bytes(g(product.page)) + '"'));
+      }
+    }
+
+    // One export request per keyword, for the ids of its page's products.
+    const auto exports = s_.mock().requests_to(MockServices::kExportPath);
+    QCOMPARE(exports.size(), std::size_t(kKeywords.size()));
+    for (std::size_t i = 0; i < exports.size(); ++i) {
+      const auto products =
+          mock_products(kKeywords[static_cast<qsizetype>(i)], QString::fromLatin1(kByCommission.key));
+      QStringList ids;
+      for (int p = 0; p < kCount; ++p) ids << products[static_cast<std::size_t>(p)].id;
+      QCOMPARE(exports[i].query_value("nid"), ids.join(QLatin1Char(',')).toLatin1());
+      QVERIFY(exports[i].cookie.contains(MockServices::kSessionCookie));
     }
 
     const auto searches = s_.mock().requests_to(MockServices::kPromotionPath);
@@ -243,11 +274,16 @@ class GenerationTest : public QObject {
         << QStringLiteral("搜寻完毕\r\n")
         << kStartLine + pass_log(kKeywords[0], kBySales, 0, false) + kStoppedLine << -1 << 1;
     // Stopped while the first product is read: its page holds that product,
-    // no further request leaves, and the log says the page was cut short.
+    // linked to its page address since no export leaves after the stop, no
+    // further request leaves, and the log says the page was cut short.
     QTest::newRow("during a product")
-        << QStringLiteral("开始搜寻") + first_title + QStringLiteral("的信息\r\n")
-        << kStartLine + pass_log(kKeywords[0], kBySales, 1, false) + QStringLiteral("关键词\"") +
-               kKeywords[0] + QStringLiteral(".htm\"已停止，只生成了1个商品\r\n") + kStoppedLine
+        << QStringLiteral("开始搜寻") + first_title + QStringLiteral("的信息
+")
+        << kStartLine + pass_log(kKeywords[0], kBySales, 1, false) +
+               QStringLiteral("有1个商品没有取得推广链接，已用商品网址代替
+") + QStringLiteral("关键词\"") +
+               kKeywords[0] + QStringLiteral(".htm\"已停止，只生成了1个商品
+") + kStoppedLine
         << 1 << 1;
   }
 
@@ -269,8 +305,9 @@ class GenerationTest : public QObject {
       QVERIFY(!QFile::exists(page_path(kKeywords[0])));
     } else {
       QCOMPARE(pagloom::e2e::read_file(page_path(kKeywords[0])),
-               expected_page(kKeywords[0], kBySales, firstPageProducts));
+               expected_page(kKeywords[0], kBySales, firstPageProducts, false));
     }
+    QVERIFY(s_.mock().requests_to(MockServices::kExportPath).empty());
     QVERIFY(!QFile::exists(page_path(kKeywords[1])));
     QCOMPARE(s_.mock().requests_to(MockServices::kPromotionPath).size(), std::size_t(searches));
   }

@@ -394,7 +394,20 @@ Response handle(MockServices::State& state, const MockRequest& request) {
                                      "演示时，在任意浏览器里打开本服务的 /logout-all.do 即可结束登录。"));
   if (path == "/download.htm") return plain_page(QStringLiteral("下载"), QStringLiteral("最新版本下载。"));
   if (path == "/template-tutorial.htm")
-    return plain_page(QStringLiteral("模板制作教程"), QStringLiteral("模板由头部、循环代码和尾部组成。"));
+    return plain_page(QStringLiteral("模板制作教程"),
+                      QStringLiteral("模板由头部、[#商品循环开始#]、循环代码、[#商品循环结束#]和尾部组成，"
+                                     "循环代码为每个商品重复一次。可用的占位符：</p>\n<ul>"
+                                     "<li>[#关键词#]：关键词（头部、循环代码和尾部都可用）</li>"
+                                     "<li>[#商品图片地址#]：商品图片地址</li>"
+                                     "<li>[#商品网址#]：商品网址</li>"
+                                     "<li>[#商品标题#]：商品标题</li>"
+                                     "<li>[#商品销售量#]：最近30天销量</li>"
+                                     "<li>[#卖家昵称#]：卖家昵称</li>"
+                                     "<li>[#商品价格#]：商品价格</li>"
+                                     "<li>[#商品排名#]：商品排名，从1开始</li>"
+                                     "<li>[#推广链接#]：商品的淘宝客推广链接；取不到时用商品网址代替</li>"
+                                     "</ul>\n<p>除[#关键词#]外，占位符只在循环代码中替换。"
+                                     "开始生成前会检查模板，写错的占位符会在日志中提示。"));
   if (path == "/link-file-rules.htm")
     return plain_page(QStringLiteral("链接文件规则"), QStringLiteral("每个商品之间用商品分隔符隔开。"));
   return html(page_head(QStringLiteral("找不到页面")) + QStringLiteral("<p>404</p>") + kPageEnd, 404,
