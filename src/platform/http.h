@@ -18,12 +18,14 @@ struct HttpRequest {
   std::string user_agent;     // empty: the implementation's own
   bool bypass_cache = false;  // never read from or store into a cache
   bool no_proxy = false;
+  int max_redirects = -1;  // redirects followed at most; -1: the implementation's default
 };
 
 struct HttpResponse {
   bool received = false;  // false when no response arrived (network error, time-out)
   int status = 0;
-  Bytes body;  // whatever the status; what arrived when a transfer broke off
+  Bytes body;             // whatever the status; what arrived when a transfer broke off
+  std::string final_url;  // the address that answered last, after redirects; empty when unknown
 };
 
 class Http {

@@ -88,6 +88,8 @@ HttpResponse QtHttp::send(const HttpRequest& request) {
 
   QNetworkRequest qrequest(url);
   qrequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+  if (request.max_redirects >= 0)
+    qrequest.setAttribute(QNetworkRequest::MaxRedirectsAllowedAttribute, request.max_redirects);
   qrequest.setTransferTimeout(timeout_ms_);
   const QString user_agent =
       request.user_agent.empty() ? default_user_agent_ : QString::fromStdString(request.user_agent);
@@ -120,6 +122,7 @@ HttpResponse QtHttp::send(const HttpRequest& request) {
   response.body.assign(body.begin(), body.end());
   const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
   response.status = status.isValid() ? status.toInt() : 0;
+  response.final_url = reply->url().toEncoded().toStdString();  // after the redirects followed
   switch (reply->error()) {
     case QNetworkReply::NoError:
       response.received = true;
