@@ -88,8 +88,7 @@ HttpResponse QtHttp::send(const HttpRequest& request) {
 
   QNetworkRequest qrequest(url);
   qrequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-  if (request.max_redirects >= 0)
-    qrequest.setAttribute(QNetworkRequest::MaxRedirectsAllowedAttribute, request.max_redirects);
+  if (request.max_redirects >= 0) qrequest.setMaximumRedirectsAllowed(request.max_redirects);
   qrequest.setTransferTimeout(timeout_ms_);
   const QString user_agent =
       request.user_agent.empty() ? default_user_agent_ : QString::fromStdString(request.user_agent);
