@@ -228,8 +228,8 @@ class LinkConversionTest : public QObject {
     QStringList wanted = expected_ids;
     wanted.removeAll(QString());
     QCOMPARE(sent, wanted);
-    QCOMPARE(s_.mock().requests_to("/h.R" + id_of(63).toLatin1()).size(), std::size_t(1));
-    QCOMPARE(s_.mock().requests_to("/item.htm").size(), std::size_t(1));  // the redirect followed
+    QVERIFY(!s_.mock().requests_to("/h.R" + id_of(63).toLatin1()).empty());
+    QVERIFY(!s_.mock().requests_to("/item.htm").empty());  // the redirect followed
 
     Rows converted;
     const Rows statuses = rows("超级列表框2");

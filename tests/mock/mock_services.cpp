@@ -303,8 +303,8 @@ Response plain_page(const QString& title, const QString& text) {
 }
 
 // Short links by their code: "R<id>" redirects to the item page, "P<id>"
-// answers a page that holds the item's address, "Loop" redirects to itself,
-// anything else is not found.
+// answers a page that holds the item's address, "Loop<n>" redirects to
+// "Loop<n+1>" without end, anything else is not found.
 Response short_link(const QByteArray& code) {
   if (code.startsWith('R')) return redirect("/item.htm?id=" + code.mid(1) + "&ali_trackid=2");
   if (code.startsWith('P'))
@@ -313,7 +313,7 @@ Response short_link(const QByteArray& code) {
         QStringLiteral(
             "<p>正在打开……</p>\n<script>var url = 'https://item.taobao.com/item.htm?ut_sk=1&amp;id=") +
         QString::fromLatin1(code.mid(1)) + QStringLiteral("&sourceType=item';</script>") + kPageEnd);
-  if (code == "Loop") return redirect("/h.Loop");
+  if (code.startsWith("Loop")) return redirect("/h.Loop" + QByteArray::number(code.mid(4).toInt() + 1));
   return html(page_head(QStringLiteral("找不到页面")) + QStringLiteral("<p>链接已失效</p>") + kPageEnd, 404,
               "Not Found");
 }

@@ -23,7 +23,8 @@
 //                              first kExportLimit non-empty ids are answered, the rest dropped
 //   /h.R<id>                   a short link: 302 to /item.htm?id=<id>&ali_trackid=2
 //   /h.P<id>                   a short link: a page whose script holds the item's address
-//   /h.Loop                    a short link that redirects to itself; any other /h.* is 404
+//   /h.Loop[<n>]               a short link that redirects to /h.Loop<n+1>, without end;
+//                              any other /h.* is 404
 //   /item.htm?id=<id>          a product page
 //   /search?q=<GBK %XX>        marketplace search: the listings of the products whose title
 //                              contains q, between unrelated listings
