@@ -114,6 +114,25 @@ class LinkConversionTest : public QObject {
     QVERIFY(exports[0].cookie.contains(MockServices::kSessionCookie));
   }
 
+  // A share text whose short link redirects to the item, then a password
+  // token, which is refused and clears the previous result.
+  void single_resolvesAShareTextAndRefusesAToken() {
+    const QString id = QStringLiteral("5208132599");
+    E2E_FIND(link_box, QLineEdit, s_.window(), "编辑框6");
+    link_box->setText(QStringLiteral("【淘宝】好物分享 ") + s_.mock().url(QStringLiteral("/h.R") + id) +
+                      QStringLiteral("?tk=abcd 点击链接直接打开"));
+    E2E_DO(click("按钮7"));
+    QCOMPARE(s_.messages, QStringList());
+    QCOMPARE(u(s_.ui().text(g("编辑框10"))), mock_affiliate_link(id));
+
+    link_box->setText(QStringLiteral("复制这条信息￥AbCd1234Ef￥，打开手机淘宝"));
+    E2E_DO(click("按钮7"));
+    QCOMPARE(
+        s_.messages,
+        QStringList{QStringLiteral("这是淘口令，不是链接：请在手机淘宝里打开它，复制商品链接后再转换。")});
+    QCOMPARE(s_.ui().text(g("编辑框10")), pagloom::Text());
+  }
+
   void batch_convertsAnImportedFileAndSavesIt() {
     const auto scarves = mock_products(QStringLiteral("真丝围巾"));
     const auto cups = mock_products(QStringLiteral("保温杯"));
