@@ -60,6 +60,12 @@ class BenchUi final : public Ui {
   void message(const Text&) override {}
   std::optional<Text> choose_open_file(const Text&, const Text&) override { return std::nullopt; }
   std::optional<Text> choose_save_file(const Text&, const Text&) override { return std::nullopt; }
+  // Link files are not read here.
+  Text gbk_from_utf8(std::string_view utf8, int& unmappable) const override {
+    unmappable = 0;
+    return Text(utf8);
+  }
+  std::string utf8_from_gbk(std::string_view gbk) const override { return std::string(gbk); }
   void open_external(const Text&) override {}
 };
 

@@ -86,6 +86,7 @@ QWidget* make_control(const ControlRow& row, QWidget* parent, QWebEngineProfile*
     }
     case ControlKind::ListView: {
       auto* view = new QTreeWidget(parent);
+      if (row.multi_select) view->setSelectionMode(QAbstractItemView::ExtendedSelection);
       view->setRootIsDecorated(false);
       view->setItemsExpandable(false);
       view->setUniformRowHeights(true);

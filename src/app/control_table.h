@@ -33,6 +33,7 @@ struct ControlRow {
   int x, y, w, h;      // relative to the parent; for children of a tab control, to the tab control
   const char* caption;
   bool hidden = false;
+  bool multi_select = false;  // list views: several rows can be selected (Ctrl+A selects all)
 };
 
 struct ColumnRow {

@@ -1,14 +1,18 @@
 #include "app/main_window.h"
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFont>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScopeGuard>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QWebEngineProfile>
 #include <string_view>
 #include <unordered_map>
@@ -29,6 +33,28 @@
 #include "templates/template_commands.h"
 
 namespace pagloom {
+
+namespace {
+
+// The selected rows of the converted list as "title<TAB>affiliate link"
+// lines, in list order; line breaks and tabs inside a cell become spaces so
+// that a row stays one line.
+QString copied_rows(const QTreeWidget* list) {
+  const auto one_line = [](QString cell) {
+    for (const QChar c : {QLatin1Char('\r'), QLatin1Char('\n'), QLatin1Char('\t')})
+      cell.replace(c, QLatin1Char(' '));
+    return cell;
+  };
+  QString out;
+  for (int r = 0; r < list->topLevelItemCount(); ++r) {
+    const QTreeWidgetItem* item = list->topLevelItem(r);
+    if (!item->isSelected()) continue;
+    out += one_line(item->text(1)) + QLatin1Char('\t') + one_line(item->text(0)) + QLatin1Char('\n');
+  }
+  return out;
+}
+
+}  // namespace
 
 MainWindow::MainWindow(const Endpoints& endpoints, const std::filesystem::path& run_directory,
                        QWidget* parent)
@@ -120,6 +146,15 @@ void MainWindow::connect_commands() {
   connect(top_tabs, &QTabWidget::currentChanged, this, [this] {
     if (!ui_->changing_controls()) run_command(refresh_member_centre);
   });
+
+  // Ctrl+C on the converted list copies its selected rows.
+  auto* converted = findChild<QTreeWidget*>(QStringLiteral("超级列表框3"));
+  auto* copy = new QAction(converted);
+  copy->setShortcut(QKeySequence::Copy);
+  copy->setShortcutContext(Qt::WidgetShortcut);
+  converted->addAction(copy);
+  connect(copy, &QAction::triggered, this,
+          [converted] { QGuiApplication::clipboard()->setText(copied_rows(converted)); });
 
   // A selection by the user, not one made through the Ui (scan_templates).
   auto* templates = findChild<QListWidget*>(QStringLiteral("列表框1"));

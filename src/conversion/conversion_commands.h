@@ -2,8 +2,7 @@
 // saving the converted links.
 #pragma once
 
-#include <string_view>
-
+#include "conversion/item_links.h"
 #include "platform/context.h"
 
 namespace pagloom {
@@ -13,9 +12,12 @@ void convert_batch(Context& ctx);         // 按钮8
 void import_link_file(Context& ctx);      // 按钮9
 void save_converted_links(Context& ctx);  // 按钮10
 
-// The item id of a product link, white space around it ignored: the value of
-// the query parameter named exactly "id" (after "?" or "&", up to "&", "#" or
-// the end), or the link itself when it is made of digits only; empty otherwise.
-[[nodiscard]] Text item_id_of(std::string_view link);
+// A short link is followed through at most this many redirects.
+inline constexpr int kShortLinkRedirects = 5;
+
+// The item id behind a web address from which item_id_of reads none (a short
+// link): one GET through the shared session, the id of the final address or
+// else of the first item address in the page; empty when neither gives one.
+[[nodiscard]] Text resolve_short_link(Context& ctx, std::string_view address);
 
 }  // namespace pagloom

@@ -105,15 +105,54 @@ ExportRecords export_records(Context& ctx, const std::vector<Text>& ids) {
   return result;
 }
 
-ConvertOutcome convert_ids(Context& ctx) {
-  const ExportRecords result = export_records(ctx, export_ids(ctx));
-  for (const auto& record : result.records) {
+Text export_item_id(const std::vector<Text>& record) {
+  Text id(trim_space(export_field(record, kExportIdField)));
+  const std::size_t dot = id.find('.');
+  if (dot != Text::npos && dot > 0 && id.find_first_not_of('0', dot + 1) == Text::npos) id.resize(dot);
+  return id;
+}
+
+ExportRecords export_records_in_batches(Context& ctx, const std::vector<Text>& ids,
+                                        const std::function<void(int k, int n)>& on_progress) {
+  const std::size_t per_request = kExportIdsPerRequest;
+  const int requests = static_cast<int>((ids.size() + per_request - 1) / per_request);
+  ExportRecords joined;
+  joined.outcome = ConvertOutcome::NothingConverted;
+  bool failed = false;
+  for (int k = 0; k < requests; ++k) {
+    if (on_progress) on_progress(k + 1, requests);
+    const auto first = ids.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(k) * per_request);
+    const auto last = ids.size() - static_cast<std::size_t>(first - ids.begin()) <= per_request
+                          ? ids.end()
+                          : first + static_cast<std::ptrdiff_t>(per_request);
+    ExportRecords part = export_records(ctx, std::vector<Text>(first, last));
+    joined.lossy_cells += part.lossy_cells;
+    for (auto& record : part.records) joined.records.push_back(std::move(record));
+    if (part.outcome == ConvertOutcome::Converted || part.outcome == ConvertOutcome::NothingConverted)
+      continue;
+    if (!failed) joined.outcome = part.outcome;
+    failed = true;
+    if (part.outcome == ConvertOutcome::NotLoggedIn || part.outcome == ConvertOutcome::NoResponse ||
+        part.outcome == ConvertOutcome::ExportNotWritable)
+      break;
+  }
+  if (!joined.records.empty()) joined.outcome = ConvertOutcome::Converted;
+  return joined;
+}
+
+void append_result_rows(Context& ctx, const std::vector<std::vector<Text>>& records) {
+  for (const auto& record : records) {
     const int m = ctx.ui.insert_row(kResultList);
     ctx.ui.set_cell(kResultList, m, 0, number_to_text(m + 1));
     ctx.ui.set_cell(kResultList, m, 1, export_field(record, kExportTitleField));
     ctx.ui.set_cell(kResultList, m, 2, export_field(record, kExportLinkField));
     ctx.ui.set_cell(kResultList, m, 3, export_field(record, kExportExtraField));
   }
+}
+
+ConvertOutcome convert_ids(Context& ctx) {
+  const ExportRecords result = export_records(ctx, export_ids(ctx));
+  append_result_rows(ctx, result.records);
   return result.outcome;
 }
 

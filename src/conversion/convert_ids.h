@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "platform/context.h"
@@ -47,6 +48,28 @@ struct ExportRecords {
 
 // The field `index` of an export record; the empty text when it is missing.
 [[nodiscard]] Text export_field(const std::vector<Text>& record, std::size_t index);
+
+// The item id of an export record, as the conversions send it: a number
+// cell of the id column reads "%.8f" ("520813250866.00000000"), so a fraction
+// of zeros is dropped.
+[[nodiscard]] Text export_item_id(const std::vector<Text>& record);
+
+// The most ids the affiliate service answers in one export request.
+inline constexpr int kExportIdsPerRequest = 30;
+
+// The export of `ids` in consecutive requests of at most kExportIdsPerRequest
+// ids each (export_records for each), the records joined in request order.
+// `on_progress(k, n)`, when set, runs before request k (1-based) of n.
+// Outcome Converted when any request gave records; otherwise that of the
+// first request that failed, or NothingConverted. After a request that
+// showed no session, no network or no writable export file, the remaining
+// ones are not made: they would fail the same way.
+[[nodiscard]] ExportRecords export_records_in_batches(Context& ctx, const std::vector<Text>& ids,
+                                                      const std::function<void(int k, int n)>& on_progress);
+
+// Appends one row per record to 超级列表框转换链接 as convert_ids does: the
+// row's number, the title, the affiliate link and the extra field.
+void append_result_rows(Context& ctx, const std::vector<std::vector<Text>>& records);
 
 // Downloads the export of the ids in 超级列表框1 (row 0, then rows 1..N-1 with
 // N from 编辑框7) into the run directory's "ce.xls", appends one row per

@@ -18,6 +18,7 @@ struct HttpRequest {
   std::string user_agent;     // empty: the implementation's own
   bool bypass_cache = false;  // never read from or store into a cache
   bool no_proxy = false;
+  int max_redirects = -1;  // redirects followed at most; -1: the implementation's default
 };
 
 struct HttpResponse {
@@ -27,7 +28,8 @@ struct HttpResponse {
   // announced Content-Length, or the deadline.
   bool complete = false;
   int status = 0;
-  Bytes body;  // whatever the status; what arrived before a transfer broke off
+  Bytes body;             // whatever the status; what arrived before a transfer broke off
+  std::string final_url;  // the address that answered last, after redirects; empty when unknown
 };
 
 class Http {

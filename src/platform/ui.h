@@ -5,6 +5,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "text/text.h"
@@ -70,10 +71,19 @@ class Ui {
   // the user has closed it.
   virtual void message(const Text& text) = 0;
 
-  // File dialogs (通用对话框1). `filter` is a name filter such as "*.txt".
-  // nullopt when the user cancels.
+  // File dialogs (通用对话框1). `filter` is a name filter such as "*.txt",
+  // or several of them joined by ";;" ("Links (*.txt);;Table (*.csv)").
+  // nullopt when the user cancels. The save dialog adds the extension of the
+  // chosen filter to a name typed without one before it asks whether to
+  // replace an existing file, so the name it gives is final.
   [[nodiscard]] virtual std::optional<Text> choose_open_file(const Text& folder, const Text& filter) = 0;
   [[nodiscard]] virtual std::optional<Text> choose_save_file(const Text& folder, const Text& filter) = 0;
+
+  // Texts of files the user brings or takes away in UTF-8, converted where
+  // every other text meets GBK. A character GBK cannot hold becomes "?" and
+  // is counted in `unmappable`.
+  [[nodiscard]] virtual Text gbk_from_utf8(std::string_view utf8, int& unmappable) const = 0;
+  [[nodiscard]] virtual std::string utf8_from_gbk(std::string_view gbk) const = 0;
 
   // Opens an address in the system's web browser.
   virtual void open_external(const Text& address) = 0;

@@ -59,6 +59,20 @@ Bytes download_bytes(Context& ctx, std::string_view address) {
   return ctx.http.send(request).body;
 }
 
+FollowedPage fetch_following_redirects(Context& ctx, std::string_view address, int max_redirects) {
+  FollowedPage page;
+  if (!is_web_address(address)) return page;
+  HttpRequest request;
+  request.method = "GET";
+  request.url = wire_address(address);
+  request.max_redirects = max_redirects;
+  const HttpResponse response = ctx.http.send(request);
+  page.received = response.received;
+  page.final_address = response.final_url.empty() ? request.url : response.final_url;
+  page.body = bytes_to_text(response.body);
+  return page;
+}
+
 bool probe_login(Context& ctx) {
   const Text address = ctx.ui.current_address("超文本浏览框1");
   const Text page = fetch_text(ctx, address, "post");

@@ -31,6 +31,18 @@ inline constexpr std::string_view kDownloadUserAgent = "Mozilla/4.0 (compatible;
 // deadline) gives the bytes that arrived before the cut.
 [[nodiscard]] Bytes download_bytes(Context& ctx, std::string_view address);
 
+// What a GET that follows redirects reached.
+struct FollowedPage {
+  bool received = false;
+  std::string final_address;  // the address that answered last
+  Text body;                  // its body up to the first zero byte
+};
+
+// A GET of a web address through the shared session, following at most
+// `max_redirects` redirects.
+[[nodiscard]] FollowedPage fetch_following_redirects(Context& ctx, std::string_view address,
+                                                     int max_redirects);
+
 // True when the page at the login viewer's current address, requested again
 // with the method "post", contains "退出".
 [[nodiscard]] bool probe_login(Context& ctx);

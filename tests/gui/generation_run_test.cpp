@@ -277,13 +277,11 @@ class GenerationTest : public QObject {
     // linked to its page address since no export leaves after the stop, no
     // further request leaves, and the log says the page was cut short.
     QTest::newRow("during a product")
-        << QStringLiteral("开始搜寻") + first_title + QStringLiteral("的信息
-")
+        << QStringLiteral("开始搜寻") + first_title + QStringLiteral("的信息\r\n")
         << kStartLine + pass_log(kKeywords[0], kBySales, 1, false) +
-               QStringLiteral("有1个商品没有取得推广链接，已用商品网址代替
-") + QStringLiteral("关键词\"") +
-               kKeywords[0] + QStringLiteral(".htm\"已停止，只生成了1个商品
-") + kStoppedLine
+               QStringLiteral("有1个商品没有取得推广链接，已用商品网址代替\r\n") +
+               QStringLiteral("关键词\"") + kKeywords[0] +
+               QStringLiteral(".htm\"已停止，只生成了1个商品\r\n") + kStoppedLine
         << 1 << 1;
   }
 

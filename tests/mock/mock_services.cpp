@@ -260,6 +260,8 @@ Response export_workbook(const QByteArray& raw_ids) {
   for (const QByteArray& raw : raw_ids.split(',')) {
     const QString id = decode_gbk(raw);
     if (id.isEmpty()) continue;
+    // Like the service, the export holds the first 30 ids and drops the rest.
+    if (rows.size() == MockServices::kExportLimit) break;
     const std::optional<MockProduct> p = mock_product_by_id(id);
     QJsonArray row;
     row.append(id);
@@ -304,6 +306,22 @@ Response plain_page(const QString& title, const QString& text) {
               QStringLiteral("</p>") + kPageEnd);
 }
 
+// Short links by their code: "R<id>" redirects to the item page, "P<id>"
+// answers a page that holds the item's address, "Loop<n>" redirects to
+// "Loop<n+1>" without end, anything else is not found.
+Response short_link(const QByteArray& code) {
+  if (code.startsWith('R')) return redirect("/item.htm?id=" + code.mid(1) + "&ali_trackid=2");
+  if (code.startsWith('P'))
+    return html(
+        page_head(QStringLiteral("淘宝")) +
+        QStringLiteral(
+            "<p>正在打开……</p>\n<script>var url = 'https://item.taobao.com/item.htm?ut_sk=1&amp;id=") +
+        QString::fromLatin1(code.mid(1)) + QStringLiteral("&sourceType=item';</script>") + kPageEnd);
+  if (code.startsWith("Loop")) return redirect("/h.Loop" + QByteArray::number(code.mid(4).toInt() + 1));
+  return html(page_head(QStringLiteral("找不到页面")) + QStringLiteral("<p>链接已失效</p>") + kPageEnd, 404,
+              "Not Found");
+}
+
 Response handle(MockServices::State& state, const MockRequest& request) {
   const QByteArray path = request.path();
   const QByteArray token = cookie_value(request.cookie, MockServices::kSessionCookie);
@@ -345,6 +363,10 @@ Response handle(MockServices::State& state, const MockRequest& request) {
     if (!user) return login_page(QStringLiteral("请先登录"));
     return export_workbook(request.query_value("nid"));
   }
+  if (path.startsWith("/h.")) return short_link(path.mid(3));
+  if (path == "/item.htm")
+    return plain_page(QStringLiteral("商品详情"),
+                      QStringLiteral("商品 ") + QString::fromLatin1(request.query_value("id")));
   if (path == "/search") return marketplace_page(decode_gbk(request.query_value("q")));
   if (path == "/set-cookie.do") {
     Response r = plain_page(QStringLiteral("设置"), QStringLiteral("已设置"));

@@ -20,7 +20,13 @@
 //                              form. Columns: 0 id, 1 picture, 2 title (mock_export_title),
 //                              3 page address, 4 affiliate link (mock_affiliate_link),
 //                              5 merchant, 6 price (number), 7 commission rate (number),
-//                              8 sales (number); unknown ids get price 10 + id length
+//                              8 sales (number); unknown ids get price 10 + id length; only the
+//                              first kExportLimit non-empty ids are answered, the rest dropped
+//   /h.R<id>                   a short link: 302 to /item.htm?id=<id>&ali_trackid=2
+//   /h.P<id>                   a short link: a page whose script holds the item's address
+//   /h.Loop[<n>]               a short link that redirects to /h.Loop<n+1>, without end;
+//                              any other /h.* is 404
+//   /item.htm?id=<id>          a product page
 //   /search?q=<GBK %XX>        marketplace search: the listings of the products whose title
 //                              contains q, between unrelated listings
 //   /set-cookie.do             a POST (any letter case) sets the cookie from_fetch=1
@@ -66,6 +72,7 @@ class MockServices final {
   static constexpr const char* kExportPath = "/union/spread/selfservice/downloadAuctions.do";
   static constexpr const char* kMemberCentrePath = "/membersvc/index.htm";
   static constexpr const char* kEndSessionsPath = "/logout-all.do";
+  static constexpr int kExportLimit = 30;  // ids one export answers at most
 
   MockServices();
   ~MockServices();  // stops

@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <deque>
 
 namespace pagloom {
@@ -72,7 +73,20 @@ std::optional<QString> FileDialogs::choose(QWidget* parent, const Request& reque
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   if (!request.folder.isEmpty()) dialog.setDirectory(request.folder);
-  if (!request.filter.isEmpty()) dialog.setNameFilter(request.filter);
+  if (!request.filter.isEmpty()) dialog.setNameFilters(request.filter.split(QStringLiteral(";;")));
+  if (request.save) {
+    // The chosen filter's extension goes onto a name typed without one
+    // before the dialog asks whether to replace an existing file.
+    const auto suffix_of = [](const QString& filter) {
+      static const QRegularExpression extension(QStringLiteral("\\*\\.(\\w+)"));
+      const QRegularExpressionMatch match = extension.match(filter);
+      return match.hasMatch() ? match.captured(1) : QString();
+    };
+    dialog.setDefaultSuffix(suffix_of(dialog.selectedNameFilter()));
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog, suffix_of](const QString& filter) { dialog.setDefaultSuffix(suffix_of(filter)); });
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst();
 }

@@ -27,7 +27,7 @@ class FileDialogs final {
   struct Request {
     bool save = false;
     QString folder;
-    QString filter;
+    QString filter;  // name filters joined by ";;"
   };
 
   // Queued answers are given, in order, instead of showing the dialog; an
@@ -40,7 +40,9 @@ class FileDialogs final {
   // Every request made since the last clear(), answered or shown.
   [[nodiscard]] static const std::vector<Request>& requests();
 
-  // The non-native dialog 通用对话框1 (or the next queued answer).
+  // The non-native dialog 通用对话框1 (or the next queued answer). A save
+  // dialog adds the selected filter's extension to a name typed without one
+  // before it asks whether to replace an existing file.
   [[nodiscard]] static std::optional<QString> choose(QWidget* parent, const Request& request);
 };
 

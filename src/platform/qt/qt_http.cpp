@@ -87,6 +87,7 @@ HttpResponse QtHttp::send(const HttpRequest& request) {
 
   QNetworkRequest qrequest(url);
   qrequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+  if (request.max_redirects >= 0) qrequest.setMaximumRedirectsAllowed(request.max_redirects);
   const QString user_agent =
       request.user_agent.empty() ? default_user_agent_ : QString::fromStdString(request.user_agent);
   if (!user_agent.isEmpty()) qrequest.setHeader(QNetworkRequest::UserAgentHeader, user_agent);
@@ -143,6 +144,7 @@ HttpResponse QtHttp::send(const HttpRequest& request) {
   if (response.complete && length.isValid() && !reply->hasRawHeader("Content-Encoding") &&
       body.size() < length.toLongLong())
     response.complete = false;
+  response.final_url = reply->url().toEncoded().toStdString();  // after the redirects followed
   delete reply;
   return response;
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "fakes/fake_context.h"
 
@@ -137,6 +138,90 @@ TEST_F(ConvertIdsTest, UnwritableExportEndsAfterThreePasses) {
   EXPECT_EQ(w.ui.sleeps, (std::vector<int>{100, 100, 100}));
   EXPECT_TRUE(w.spreadsheet.opened.empty());
   EXPECT_EQ(w.ui.row_count("超级列表框转换链接"), 0);
+}
+
+// ---- batches ----
+
+class Batches : public ConvertIdsTest {
+ protected:
+  // Each request answers one record per id it carried; `answers` (by
+  // request, 0-based) overrides a request's sheet status.
+  void SetUp() override {
+    ConvertIdsTest::SetUp();
+    w.spreadsheet.handler = [this](const Text&, const std::string&) {
+      const std::size_t request = w.http.requests.size() - 1;
+      SheetRecords r;
+      r.status = request < statuses.size() ? statuses[request] : Status::Ok;
+      if (r.status == Status::Ok) {
+        for (const Text& id :
+             text_split(std::string_view(w.http.requests.back().url).substr(kExportPrefix.size())))
+          r.records.push_back({id});
+        r.lossy_cells = 1;
+      }
+      return r;
+    };
+  }
+  static std::vector<Text> ids(int n) {
+    std::vector<Text> out;
+    for (int i = 0; i < n; ++i) out.push_back(number_to_text(100 + i));
+    return out;
+  }
+  std::vector<Status> statuses;
+  std::vector<std::pair<int, int>> progress;
+  std::function<void(int, int)> record_progress = [this](int k, int n) { progress.emplace_back(k, n); };
+};
+
+TEST_F(Batches, SendsAtMostThirtyIdsPerRequestAndJoinsTheRecords) {
+  const ExportRecords result = export_records_in_batches(w.ctx, ids(65), record_progress);
+  ASSERT_EQ(w.http.requests.size(), 3u);
+  EXPECT_EQ(w.http.requests[0].url, text_concat(kExportPrefix,
+                                                "100,101,102,103,104,105,106,107,108,109,110,111,112,"
+                                                "113,114,115,116,117,118,119,120,121,122,123,124,125,"
+                                                "126,127,128,129"));
+  EXPECT_EQ(w.http.requests[2].url, text_concat(kExportPrefix, "160,161,162,163,164"));
+  EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
+  EXPECT_EQ(result.outcome, ConvertOutcome::Converted);
+  ASSERT_EQ(result.records.size(), 65u);
+  EXPECT_EQ(result.records[64], std::vector<Text>{"164"});
+  EXPECT_EQ(result.lossy_cells, 3);
+  EXPECT_EQ(w.ui.row_count("超级列表框转换链接"), 0);
+}
+
+TEST_F(Batches, ExactlyThirtyIsOneRequestAndNoIdsNone) {
+  EXPECT_EQ(export_records_in_batches(w.ctx, ids(30), record_progress).records.size(), 30u);
+  EXPECT_EQ(w.http.requests.size(), 1u);
+  const ExportRecords none = export_records_in_batches(w.ctx, {}, record_progress);
+  EXPECT_EQ(none.outcome, ConvertOutcome::NothingConverted);
+  EXPECT_EQ(w.http.requests.size(), 1u);
+}
+
+TEST_F(Batches, AFailedRequestKeepsTheOthersRecords) {
+  statuses = {Status::Ok, Status::NoSuchSheet, Status::Ok};
+  const ExportRecords result = export_records_in_batches(w.ctx, ids(65), nullptr);
+  EXPECT_EQ(w.http.requests.size(), 3u);
+  EXPECT_EQ(result.outcome, ConvertOutcome::Converted);
+  EXPECT_EQ(result.records.size(), 35u);
+}
+
+TEST_F(Batches, StopsWhenTheSessionIsGone) {
+  answer_export("<html>登录</html>");
+  statuses = {Status::CannotOpen, Status::CannotOpen, Status::CannotOpen};
+  const ExportRecords result = export_records_in_batches(w.ctx, ids(65), nullptr);
+  EXPECT_EQ(w.http.requests.size(), 1u);
+  EXPECT_EQ(result.outcome, ConvertOutcome::NotLoggedIn);
+  EXPECT_TRUE(result.records.empty());
+}
+
+TEST(ExportItemId, DropsAZeroFractionOnly) {
+  const std::vector<std::pair<Text, Text>> cases = {
+      {"520813250866", "520813250866"},
+      {"520813250866.00000000", "520813250866"},
+      {" 12.0 ", "12"},
+      {"12.5", "12.5"},
+      {".000", ".000"},
+      {"", ""},
+  };
+  for (const auto& [field, id] : cases) EXPECT_EQ(export_item_id({field}), id) << field;
 }
 
 struct FailureCase {
