@@ -18,22 +18,11 @@ std::vector<std::vector<Text>> export_groups(const std::vector<Text>& item_ids) 
   std::set<Text, std::less<>> seen;
   for (const Text& id : item_ids) {
     if (id.empty() || !seen.insert(id).second) continue;
-    if (groups.empty() || groups.back().size() == kMaxIdsPerExport) groups.emplace_back();
+    if (groups.empty() || groups.back().size() == static_cast<std::size_t>(kExportIdsPerRequest))
+      groups.emplace_back();
     groups.back().push_back(id);
   }
   return groups;
-}
-
-// The item id of an export record. A sheet may hold the id as a number,
-// which reads as its digits followed by ".00000000"; the id is the digits.
-std::string_view record_item_id(const std::vector<Text>& record) {
-  std::string_view id =
-      record.size() > kExportIdField ? trim_space(record[kExportIdField]) : std::string_view();
-  const std::size_t dot = id.find('.');
-  if (dot != std::string_view::npos && dot > 0 &&
-      id.find_first_not_of('0', dot + 1) == std::string_view::npos)
-    id = id.substr(0, dot);
-  return id;
 }
 
 }  // namespace
@@ -51,13 +40,17 @@ AffiliateLinks affiliate_links_for_page(Context& ctx, const std::vector<Text>& i
     requested = true;
     const std::set<std::string_view> asked(group.begin(), group.end());
     const ExportRecords result = export_records(ctx, group);
+    if (result.outcome == ConvertOutcome::NotLoggedIn) {
+      links.session_lost = true;
+      return links;
+    }
     for (const auto& record : result.records) {
-      const std::string_view id = record_item_id(record);
+      const Text id = export_item_id(record);
       const Text link = export_field(record, kExportLinkField);
       // Only ids this request asked for, and only a web address: a sheet of
       // another layout must not put a price or a title into an href.
       if (asked.count(id) == 0 || !is_web_address(link)) continue;
-      links.by_id.emplace(Text(id), link);
+      links.by_id.emplace(id, link);
     }
   }
 

@@ -12,13 +12,10 @@
 
 namespace pagloom {
 
-// The service's export takes only so many ids at a time; larger pages are
-// converted in several requests.
-inline constexpr std::size_t kMaxIdsPerExport = 30;
-
 // The affiliate links of one page's products.
 struct AffiliateLinks {
   bool wanted = false;                      // the loop code holds the placeholder
+  bool session_lost = false;                // an export answered the login page: no link is trustworthy
   std::map<Text, Text, std::less<>> by_id;  // an id the export did not return is absent
 };
 
@@ -30,10 +27,12 @@ struct AffiliateLinks {
 // Only when the loop code in the editor (编辑框4) holds the placeholder:
 // converts `item_ids` (the page's products in page order, one entry per
 // product block) through the affiliate export, in requests of at most
-// kMaxIdsPerExport distinct non-empty ids, and logs how many products got a
+// kExportIdsPerRequest distinct non-empty ids, and logs how many products got a
 // link (when a request was sent) and then, when some did not, how many fell
 // back to their page address: two lines, in that order, which the caller's
-// end line follows.
+// end line follows. An export that shows the session has ended stops the
+// conversion, logs nothing and sets session_lost: the page is not to be
+// written with stand-in addresses.
 // Otherwise it sends nothing, logs nothing and returns links not wanted. Once a stop
 // has been requested no further request is sent; the products not yet
 // converted count as without a link.

@@ -146,6 +146,13 @@ RunEnd run_keyword(Context& ctx, const Text& keyword, Tally& tally) {
     if (stop_seen(ctx)) return RunEnd::Stopped;
 
     const KeywordPageResult made = build_keyword_page(ctx);
+    if (made.session_lost) {
+      // The affiliate export met the login page: the same way back as a
+      // search that did, and the keyword is made again.
+      const RunEnd login = wait_for_login(ctx);
+      if (login != RunEnd::Finished) return login;
+      continue;
+    }
     if (made.written) {
       ++tally.pages;
       tally.template_name = ctx.ui.text("编辑框2");

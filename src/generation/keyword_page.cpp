@@ -127,6 +127,10 @@ KeywordPageResult build_keyword_page(Context& ctx) {
   std::vector<Text> item_ids;
   for (const Card& card : cards) item_ids.push_back(card.product.item_id);
   const AffiliateLinks links = affiliate_links_for_page(ctx, item_ids);
+  if (links.session_lost) {
+    result.session_lost = true;
+    return result;
+  }
 
   Text blocks;
   for (std::size_t i = 0; i < cards.size(); ++i) {

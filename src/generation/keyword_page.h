@@ -31,16 +31,19 @@ struct ProductDetails {
 
 // What build_keyword_page made of the keyword.
 struct KeywordPageResult {
-  int cards = 0;         // product blocks in the page
-  bool stopped = false;  // a stop left products of the list unread
-  bool written = false;  // the page file was written
+  int cards = 0;              // product blocks in the page
+  bool stopped = false;       // a stop left products of the list unread
+  bool written = false;       // the page file was written
+  bool session_lost = false;  // the affiliate export met the login page; nothing was written
 };
 
 // Builds and writes the page of ctx.state.current_keyword from the first
 // min(N, rows) rows of the working product list and the template in the
 // editor fields. A product the marketplace page does not list gets no block.
 // The stop flag is checked before every marketplace request; the products
-// read until then are kept and the page is still written.
+// read until then are kept and the page is still written. When the loop code
+// asks for affiliate links and the export shows that the session has ended,
+// no page is written.
 KeywordPageResult build_keyword_page(Context& ctx);
 
 }  // namespace pagloom

@@ -387,6 +387,49 @@ TEST_F(SessionLost, PausesOnTheLoginPageAndRedoesTheKeywordAfterANewLogin) {
   EXPECT_EQ(w.ui.page("选择夹2"), 2);
 }
 
+// The affiliate export of page a meets the login page: nothing is written
+// with stand-in addresses, and after a new login the keyword is made again.
+TEST_F(SessionLost, AnExportThatMeetsTheLoginPageRedoesTheKeyword) {
+  w.ui.texts["编辑框1"] = "a";
+  w.files.add_file("/run/单页生成/模板/T/模板文件.htm",
+                   "[#商品循环开始#]<a href=\"[#推广链接#]\">[#商品标题#]</a>[#商品循环结束#]");
+  w.files.add_file("/run/单页生成/模板/T/a.htm", "page a of an earlier run");
+  w.ui.on_delay = [this](int ms) {
+    if (ms == kProbeInterval) {
+      ++waits;
+      w.logged_in = true;  // the user has logged in again
+    }
+  };
+  int exports = 0;
+  w.http.handler = [this, &exports](const HttpRequest& r) {
+    if (r.url.find("downloadAuctions.do") == std::string::npos) return FakeHttp::ok(w.answer(r.url));
+    if (++exports == 1) {
+      w.logged_in = false;
+      return FakeHttp::ok("<html>login</html>");
+    }
+    return FakeHttp::ok("XLS");
+  };
+  w.spreadsheet.handler = [](const Text&, const std::string&) {
+    SheetRecords sheet;
+    sheet.status = SheetRecords::Status::Ok;
+    sheet.records = {{"1", "", "t", "", "http://aff/1"}, {"2", "", "t", "", "http://aff/2"}};
+    return sheet;
+  };
+
+  start_generation(w.ctx);
+
+  EXPECT_EQ(exports, 2);
+  EXPECT_EQ(waits, 1);
+  EXPECT_EQ(w.searched_keywords(), (std::vector<Text>{"a", "a"}));
+  EXPECT_EQ(w.files.writes, 1);
+  EXPECT_EQ(w.page_file("a"), "<a href=\"http://aff/1\">红帽</a><a href=\"http://aff/2\">蓝帽</a>");
+  const Text log = w.log();
+  EXPECT_NE(log.find(kSessionLost), Text::npos);
+  EXPECT_NE(log.find(text_concat(kSessionLost, kLoggedInAgain, kSearching)), Text::npos) << log;
+  EXPECT_EQ(log.find("已用商品网址代替"), Text::npos) << log;
+  EXPECT_TRUE(log.ends_with(text_concat("已取得2个推广链接\r\n", end_line("a"), "\r\n", summary(1)))) << log;
+}
+
 TEST_F(SessionLost, EndsTheRunAfterTenMinutesWithoutALogin) {
   long long lost_at = -1;
   during_wait = [&](int wait) {
