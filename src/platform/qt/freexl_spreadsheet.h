@@ -21,7 +21,8 @@ struct XlsReaderLimits {
 // (a character GBK cannot hold becomes "?" and the cell counts in
 // lossy_cells), every number as "%.8f", dates and times as
 // "%Y-%m-%d %H:%M:%S" (a time alone on 1899-12-30), an empty cell as the
-// empty text; a record ends with its last non-empty cell. The sheet name
+// empty text; a record ends with its last non-empty cell, and the records
+// end with the last one that holds a cell. The sheet name
 // matches without regard to the letter case of ASCII letters. A file FreeXL
 // cannot open gives CannotOpen. A password-protected workbook, dimensions
 // beyond the format's limits, a cell FreeXL cannot decode, and a child that

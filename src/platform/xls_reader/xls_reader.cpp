@@ -2,6 +2,7 @@
 
 #include <freexl.h>
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 #include <vector>
@@ -115,8 +116,11 @@ Status read_records(const char* path, std::string_view sheet, xls_wire::Encoder&
   if (rows > xls_wire::kMaxRows || columns > xls_wire::kMaxColumns || (rows > 0 && columns == 0))
     return Status::Unreadable;
 
-  // Row 0 is the heading row.
+  // Row 0 is the heading row. Empty rows are sent only once a later row
+  // holds something: a DIMENSIONS record may claim rows beyond the last cell.
   std::vector<std::string> record;
+  const std::vector<std::string> empty_record;
+  unsigned int pending_empty = 0;
   for (unsigned int r = 1; r < rows; ++r) {
     record.clear();
     for (unsigned short c = 0; c < columns; ++c) {
@@ -130,6 +134,11 @@ Status read_records(const char* path, std::string_view sheet, xls_wire::Encoder&
       record.push_back(cell_text(cell));
       if (record.back().size() > xls_wire::kMaxCellBytes) return Status::Unreadable;
     }
+    if (std::all_of(record.begin(), record.end(), [](const std::string& cell) { return cell.empty(); })) {
+      ++pending_empty;
+      continue;
+    }
+    for (; pending_empty > 0; --pending_empty) out.record(empty_record);
     out.record(record);
     if (out.pending() >= kFlushBytes) emit(out.take());
   }

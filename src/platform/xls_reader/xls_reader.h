@@ -13,7 +13,8 @@ namespace pagloom::xls_reader {
 // ignored) of the workbook at `path` and hands the stream to `emit` piece by
 // piece, always ending with the end frame. Cells as text: text as UTF-8,
 // every number as "%.8f", dates and times as "%Y-%m-%d %H:%M:%S" (a time
-// alone on 1899-12-30), an empty cell as the empty text. A file FreeXL cannot
+// alone on 1899-12-30), an empty cell as the empty text; empty rows after the
+// last row that holds a cell are no records. A file FreeXL cannot
 // open gives CannotOpen; a password-protected one, dimensions beyond the
 // format's limits or a cell FreeXL cannot decode, Unreadable.
 void read_sheet(const char* path, std::string_view sheet, const std::function<void(std::string_view)>& emit);
