@@ -15,6 +15,7 @@ pkg_check_modules(PAGLOOM_FUZZ_FREEXL REQUIRED IMPORTED_TARGET freexl)
 pagloom_fuzz_target(export_reader
   ${CMAKE_CURRENT_LIST_DIR}/export_reader_fuzz.cpp
   ${PROJECT_SOURCE_DIR}/src/platform/xls_reader/xls_reader.cpp
+  ${PROJECT_SOURCE_DIR}/src/platform/xls_reader/biff_scan.cpp
   ${PROJECT_SOURCE_DIR}/src/platform/xls_reader/xls_wire.cpp)
 target_include_directories(fuzz_export_reader PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(fuzz_export_reader PRIVATE PkgConfig::PAGLOOM_FUZZ_FREEXL)

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/xls_reader/biff_scan.h"
 #include "platform/xls_reader/xls_wire.h"
 
 namespace pagloom::xls_reader {
@@ -16,6 +18,25 @@ using xls_wire::Status;
 
 // Stream pieces are handed on once they reach this size.
 constexpr std::size_t kFlushBytes = 64 * 1024;
+// A workbook larger than this is not scanned for boolean cells (FreeXL
+// still reads it).
+constexpr long kMaxScannedFile = 64L << 20;
+
+// The whole file, or the empty text when it cannot be read or is too large.
+std::string file_bytes(const char* path) {
+  std::string bytes;
+  std::FILE* f = std::fopen(path, "rb");
+  if (f == nullptr) return bytes;
+  if (std::fseek(f, 0, SEEK_END) == 0) {
+    const long size = std::ftell(f);
+    if (size > 0 && size <= kMaxScannedFile && std::fseek(f, 0, SEEK_SET) == 0) {
+      bytes.resize(static_cast<std::size_t>(size));
+      if (std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size()) bytes.clear();
+    }
+  }
+  std::fclose(f);
+  return bytes;
+}
 
 // Owns a FreeXL handle; FreeXL wants freexl_close even after a failed open,
 // and on some damaged files reports success with no handle.
@@ -116,6 +137,9 @@ Status read_records(const char* path, std::string_view sheet, xls_wire::Encoder&
   if (rows > xls_wire::kMaxRows || columns > xls_wire::kMaxColumns || (rows > 0 && columns == 0))
     return Status::Unreadable;
 
+  // FreeXL reads a boolean as the number 1 or 0, an error value as its code.
+  const CellTexts booleans = scan_boolean_cells(file_bytes(path), sheet).value_or(CellTexts());
+
   // Row 0 is the heading row. Empty rows are sent only once a later row
   // holds something: a DIMENSIONS record may claim rows beyond the last cell.
   std::vector<std::string> record;
@@ -124,6 +148,12 @@ Status read_records(const char* path, std::string_view sheet, xls_wire::Encoder&
   for (unsigned int r = 1; r < rows; ++r) {
     record.clear();
     for (unsigned short c = 0; c < columns; ++c) {
+      if (!booleans.empty()) {
+        if (const auto found = booleans.find(r * 256 + c); found != booleans.end()) {
+          record.push_back(found->second);
+          continue;
+        }
+      }
       FreeXL_CellValue cell;
       const int rc = freexl_get_cell_value(handle, r, c, &cell);
       if (rc == FREEXL_ILLEGAL_CELL_ROW_COL) {
