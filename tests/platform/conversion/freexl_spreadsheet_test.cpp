@@ -69,6 +69,14 @@ class FreexlSpreadsheetTest : public ::testing::Test {
       write_file(QString::fromUtf8(name), forged);
     }
 
+    // WRITEACCESS (0x005C, 112 bytes) turned into FILEPASS (0x002F): the
+    // workbook now says it is password-protected.
+    const qsizetype write_access = bytes.indexOf(QByteArray("\x5c\x00\x70\x00", 4));
+    ASSERT_GE(write_access, 0);
+    QByteArray protected_book = bytes;
+    protected_book[write_access] = '\x2f';
+    write_file("password.xls", protected_book);
+
     // Workbooks that crashed today's program inside FreeXL (SIGSEGV, abort).
     const QDir damaged(sources.filePath(QStringLiteral("damaged")));
     for (const QString& name : damaged.entryList({QStringLiteral("*.xls")}, QDir::Files))
@@ -148,6 +156,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(FreexlSpreadsheetTest, UnrepresentableCharacterCountsAsLossy) {
   EXPECT_EQ(read("text.xls").lossy_cells, 1);
   EXPECT_EQ(read("numbers.xls").lossy_cells, 0);
+}
+
+TEST_F(FreexlSpreadsheetTest, PasswordProtectedIsUnreadable) {
+  const SheetRecords got = read("password.xls");
+  EXPECT_EQ(got.status, Status::Unreadable);
+  EXPECT_TRUE(got.records.empty());
 }
 
 TEST_F(FreexlSpreadsheetTest, MissingSheetIsReported) {
