@@ -1,143 +1,140 @@
 #include "platform/qt/freexl_spreadsheet.h"
 
-#include <freexl.h>
+#include <sys/resource.h>
 
-#include <QFile>
-#include <charconv>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QProcess>
+#include <QStringDecoder>
+#include <algorithm>
 
 #include "platform/qt/gbk.h"
 #include "platform/qt/qt_file_system.h"
+#include "platform/xls_reader/xls_wire.h"
 
 namespace pagloom {
 namespace {
 
-// Owns a FreeXL handle; FreeXL wants freexl_close even after a failed open
-// (a missing file leaves a handle behind).
-class Workbook final {
- public:
-  explicit Workbook(const QByteArray& path) { open_result_ = freexl_open(path.constData(), &handle_); }
-  ~Workbook() {
-    if (handle_ != nullptr) freexl_close(handle_);
+using Status = SheetRecords::Status;
+
+// Runs the reader and collects its standard output; nullopt when it does
+// not exit normally with code 0 within the time limit, or writes more than a
+// stream may hold.
+std::optional<QByteArray> run_reader(const QString& reader, const QStringList& arguments,
+                                     const XlsReaderLimits& limits) {
+  QProcess process;
+  process.setProgram(reader);
+  process.setArguments(arguments);
+  process.setStandardInputFile(QProcess::nullDevice());
+  process.setStandardErrorFile(QProcess::nullDevice());
+  const rlim_t address_space = static_cast<rlim_t>(limits.address_space);
+  // Runs in the child between fork and exec: async-signal-safe calls only.
+  process.setChildProcessModifier([address_space] {
+    const rlimit memory{address_space, address_space};
+    setrlimit(RLIMIT_AS, &memory);
+    const rlimit no_core{0, 0};  // a crash should not leave a core file
+    setrlimit(RLIMIT_CORE, &no_core);
+  });
+
+  QDeadlineTimer deadline(limits.time);
+  auto stop = [&process] {
+    process.kill();
+    process.waitForFinished(-1);
+    return std::nullopt;
+  };
+  process.start();
+  if (!process.waitForStarted(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())))) return stop();
+
+  QByteArray out;
+  for (;;) {
+    out += process.readAllStandardOutput();
+    if (static_cast<std::size_t>(out.size()) > xls_wire::kMaxStreamBytes) return stop();
+    if (process.state() == QProcess::NotRunning) break;
+    if (deadline.hasExpired()) return stop();
+    const int wait = static_cast<int>(std::max<qint64>(1, deadline.remainingTime()));
+    // False also when the child closed its output but runs on: then wait for
+    // its exit instead of polling.
+    if (!process.waitForReadyRead(wait) && process.state() != QProcess::NotRunning)
+      process.waitForFinished(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
   }
-  Workbook(const Workbook&) = delete;
-  Workbook& operator=(const Workbook&) = delete;
-
-  [[nodiscard]] bool is_open() const { return open_result_ == FREEXL_OK && handle_ != nullptr; }
-  [[nodiscard]] const void* handle() const { return handle_; }
-
- private:
-  const void* handle_ = nullptr;
-  int open_result_ = FREEXL_OK;
-};
-
-// The sheet's index, matched without regard to letter case as the workbook
-// itself forbids two names that differ only in case; -1 when absent.
-int find_sheet(const void* handle, const QString& wanted) {
-  unsigned int count = 0;
-  if (freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) return -1;
-  for (unsigned int i = 0; i < count && i <= 0xFFFF; ++i) {
-    const char* name = nullptr;
-    if (freexl_get_worksheet_name(handle, static_cast<unsigned short>(i), &name) != FREEXL_OK || !name)
-      continue;
-    if (QString::fromUtf8(name).compare(wanted, Qt::CaseInsensitive) == 0) return static_cast<int>(i);
-  }
-  return -1;
+  out += process.readAllStandardOutput();
+  if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) return std::nullopt;
+  if (static_cast<std::size_t>(out.size()) > xls_wire::kMaxStreamBytes) return std::nullopt;
+  return out;
 }
 
-// "%.8f" without the C locale's decimal separator.
-Text fixed8(double value) {
-  char buf[512];
-  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 8);
-  return ec == std::errc() ? Text(buf, end) : Text();
+bool is_ascii(const std::string& s) {
+  return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-struct CellText {
-  Text text;
-  bool lossy = false;
-};
-
-CellText utf8_to_gbk(const char* utf8) {
-  if (utf8 == nullptr) return {};
-  const QString s = QString::fromUtf8(utf8);
-  if (auto exact = to_gbk_exact(s)) return {std::move(*exact), false};
-  return {to_gbk(s), true};
-}
-
-// The value as the program reads every cell: text as its GBK bytes, any
-// number as "%.8f", a date, date-time or time as "%Y-%m-%d %H:%M:%S".
-CellText cell_text(const FreeXL_CellValue& cell) {
-  switch (cell.type) {
-    case FREEXL_CELL_INT:
-      return {fixed8(static_cast<double>(cell.value.int_value)), false};
-    case FREEXL_CELL_DOUBLE:
-      return {fixed8(cell.value.double_value), false};
-    case FREEXL_CELL_TEXT:
-    case FREEXL_CELL_SST_TEXT:
-      return utf8_to_gbk(cell.value.text_value);
-    case FREEXL_CELL_DATE:  // "YYYY-MM-DD"
-      return cell.value.text_value ? CellText{Text(cell.value.text_value) + " 00:00:00", false} : CellText{};
-    case FREEXL_CELL_DATETIME:  // "YYYY-MM-DD HH:MM:SS"
-      return utf8_to_gbk(cell.value.text_value);
-    case FREEXL_CELL_TIME:  // "HH:MM:SS": a time alone is a time on the day serial 0 stands for
-      return cell.value.text_value ? CellText{"1899-12-30 " + Text(cell.value.text_value), false}
-                                   : CellText{};
-    default:
-      return {};
+Status status_of(xls_wire::Status status) {
+  switch (status) {
+    case xls_wire::Status::Ok:
+      return Status::Ok;
+    case xls_wire::Status::CannotOpen:
+      return Status::CannotOpen;
+    case xls_wire::Status::NoSuchSheet:
+      return Status::NoSuchSheet;
+    case xls_wire::Status::Unreadable:
+      break;
   }
+  return Status::Unreadable;
 }
 
 }  // namespace
 
+FreexlSpreadsheet::FreexlSpreadsheet(QString reader, XlsReaderLimits limits)
+    : reader_(
+          reader.isEmpty()
+              ? QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("pagloom-xls-reader"))
+              : std::move(reader)),
+      limits_(limits) {}
+
 SheetRecords FreexlSpreadsheet::read_sheet(const Text& path, const std::string& sheet) const {
   SheetRecords out;
-  out.status = SheetRecords::Status::CannotOpen;
+  out.status = Status::CannotOpen;
   if (path.empty()) return out;
+  out.status = Status::Unreadable;
 
-  Workbook book(QFile::encodeName(QtFileSystem::native_path(path)));
-  if (!book.is_open()) return out;
-  const void* handle = book.handle();
-
-  // FreeXL opens a password-protected workbook but cannot decrypt its cells.
-  unsigned int password = 0;
-  if (freexl_get_info(handle, FREEXL_BIFF_PASSWORD, &password) == FREEXL_OK &&
-      password == FREEXL_BIFF_OBFUSCATED)
-    return out;
-
-  const int index = find_sheet(handle, from_gbk(sheet));
-  if (index < 0) {
-    out.status = SheetRecords::Status::NoSuchSheet;
+  const std::optional<QByteArray> stream =
+      run_reader(reader_, {QtFileSystem::native_path(path), from_gbk(sheet)}, limits_);
+  if (!stream) return out;
+  std::optional<xls_wire::Sheet> decoded =
+      xls_wire::decode_sheet_stream(std::string_view(stream->constData(), stream->size()));
+  if (!decoded) return out;
+  if (decoded->status != xls_wire::Status::Ok) {
+    out.status = status_of(decoded->status);
     return out;
   }
 
-  out.status = SheetRecords::Status::Unreadable;
-  unsigned int rows = 0;  // counts, not last indices
-  unsigned short columns = 0;
-  if (freexl_select_active_worksheet(handle, static_cast<unsigned short>(index)) != FREEXL_OK ||
-      freexl_worksheet_dimensions(handle, &rows, &columns) != FREEXL_OK)
-    return out;
-
-  // Row 0 is the heading row.
+  // Cell texts arrive as UTF-8; anything else is a broken stream.
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   std::vector<std::vector<Text>> records;
-  if (rows > 1) records.reserve(rows - 1);
-  for (unsigned int r = 1; r < rows; ++r) {
+  records.reserve(decoded->records.size());
+  int lossy = 0;
+  for (auto& cells : decoded->records) {
     std::vector<Text> record;
-    record.reserve(columns);
-    for (unsigned short c = 0; c < columns; ++c) {
-      FreeXL_CellValue cell;
-      const int rc = freexl_get_cell_value(handle, r, c, &cell);
-      if (rc == FREEXL_ILLEGAL_CELL_ROW_COL) {
-        record.emplace_back();
+    record.reserve(cells.size());
+    for (std::string& cell : cells) {
+      if (is_ascii(cell)) {
+        record.push_back(std::move(cell));
         continue;
       }
-      if (rc != FREEXL_OK) return out;
-      CellText text = cell_text(cell);
-      if (text.lossy) ++out.lossy_cells;
-      record.push_back(std::move(text.text));
+      const QString text = utf8(QByteArrayView(cell.data(), static_cast<qsizetype>(cell.size())));
+      if (utf8.hasError()) return out;
+      if (auto exact = to_gbk_exact(text)) {
+        record.push_back(std::move(*exact));
+      } else {
+        record.push_back(to_gbk(text));
+        ++lossy;
+      }
     }
     records.push_back(std::move(record));
   }
   out.records = std::move(records);
-  out.status = SheetRecords::Status::Ok;
+  out.lossy_cells = lossy;
+  out.status = Status::Ok;
   return out;
 }
 

@@ -59,6 +59,11 @@ def main(out):
     ])
     workbook(os.path.join(out, "upper_case.xls"), [("PAGE1", [["h"], ["found"]])])
     workbook(os.path.join(out, "no_page1.xls"), [("Sheet1", [["h"], ["x"]])])
+    workbook(os.path.join(out, "booleans.xls"), [("Page1", [
+        ["a", "b", "c", "d"],
+        [True, False, "x", 1],
+        [None, "y", None, True],
+    ])])
     workbook(os.path.join(out, "heading_only.xls"), [("Page1", [HEADING])])
     folder = os.path.join(out, "导出")
     os.makedirs(folder, exist_ok=True)
