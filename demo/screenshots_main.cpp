@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
   }
   pagloom::prepare_process();
   QApplication app(argc, argv);
+  pagloom::load_translations(app);
   const QString out = QString::fromLocal8Bit(argv[2]);
   QDir().mkpath(out);
 

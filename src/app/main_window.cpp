@@ -198,6 +198,8 @@ QWidget* make_control(const ControlRow& row, QWidget* parent, QWebEngineProfile*
 MainWindow::MainWindow(const Endpoints& endpoints, const std::filesystem::path& run_directory,
                        QWidget* parent)
     : QWidget(parent), profile_(std::make_unique<QWebEngineProfile>()) {
+  // The viewers ask the services for Chinese pages.
+  profile_->setHttpAcceptLanguage(QStringLiteral("zh-CN,zh;q=0.9"));
   setWindowTitle(QStringLiteral("Pagloom2.0"));
   setFixedSize(743, 629);
   QFont font(QStringLiteral("WenQuanYi Micro Hei"));
@@ -321,6 +323,23 @@ void MainWindow::connect_commands() {
   auto* top_tabs = findChild<QTabWidget*>(QStringLiteral("选择夹1"));
   connect(top_tabs, &QTabWidget::currentChanged, this, [this] {
     if (!ui_->changing_controls()) run_command(refresh_member_centre);
+  });
+
+  // The radio buttons mark the inner page shown, whichever command showed it
+  // (a generation run shows the log page); the login and result pages have
+  // none, and then none is ticked.
+  auto* inner_pages = findChild<QStackedWidget*>(QStringLiteral("选择夹2"));
+  connect(inner_pages, &QStackedWidget::currentChanged, this, [this](int page) {
+    const std::pair<int, const char*> radios[] = {{kInstructionsPage, "单选框1"},
+                                                  {kPreviewPage, "单选框2"},
+                                                  {kEditorPage, "单选框3"},
+                                                  {kLogPage, "单选框4"}};
+    for (const auto& [shows, name] : radios) {
+      auto* radio = findChild<QRadioButton*>(QString::fromUtf8(name));
+      radio->setAutoExclusive(false);  // else the ticked one cannot be cleared
+      radio->setChecked(shows == page);
+      radio->setAutoExclusive(true);
+    }
   });
 
   // A selection by the user, not one made through the Ui (scan_templates).
