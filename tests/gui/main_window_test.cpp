@@ -2,6 +2,7 @@
 // the state after start-up, the page commands, the Ui operations over Qt
 // controls, the waits and closing during a wait.
 
+#include <QAbstractFileIconProvider>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -401,6 +402,7 @@ class MainWindowTest : public QObject {
       const QString accept = buttons->button(save ? QDialogButtonBox::Save : QDialogButtonBox::Open)->text();
       QVERIFY2(accept.startsWith(save ? QStringLiteral("保存") : QStringLiteral("打开")), qPrintable(accept));
     }
+    QCOMPARE(QAbstractFileIconProvider().type(QFileInfo(run_.path())), QStringLiteral("文件夹"));
     // The browser asks the services for Chinese pages.
     QWebEngineProfile* profile = find<QWebEngineView>("超文本浏览框1")->page()->profile();
     QVERIFY2(profile->httpAcceptLanguage().startsWith(QStringLiteral("zh-CN")),
