@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -146,6 +147,34 @@ void BM_CollectPromotionList(benchmark::State& state) {
 // 1: well-formed entries; 0: a page whose block end marker is gone.
 BENCHMARK(BM_CollectPromotionList)->ArgName("block_end")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
+// Offset of the first `needle` at or after `from` by plain memmem, or npos.
+std::size_t memmem_from(const std::string& page, std::string_view needle, std::size_t from) {
+  if (from >= page.size()) return std::string::npos;
+  const void* hit = memmem(page.data() + from, page.size() - from, needle.data(), needle.size());
+  return hit == nullptr ? std::string::npos
+                        : static_cast<std::size_t>(static_cast<const char*>(hit) - page.data());
+}
+
+// The floor for BM_CollectPromotionList on the same page: one memmem pass over
+// the whole page for each of the three markers the parser looks for.
+void BM_PromotionMarkersMemmem(benchmark::State& state) {
+  const std::string page = promotion_page(state.range(0) != 0);
+  std::size_t hits = 0;
+  for (auto _ : state) {
+    hits = 0;
+    for (const std::string_view marker : {"list-info", "onerror", "J_WangWang"}) {
+      for (std::size_t at = memmem_from(page, marker, 0); at != std::string::npos;
+           at = memmem_from(page, marker, at + marker.size())) {
+        ++hits;
+      }
+    }
+    benchmark::DoNotOptimize(hits);
+  }
+  if (hits < kEntries) state.SkipWithError("markers missing");
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(page.size()));
+}
+BENCHMARK(BM_PromotionMarkersMemmem)->ArgName("block_end")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
 void BM_CutProductDetails(benchmark::State& state) {
   static const std::string page = market_page();
   const int index = static_cast<int>(state.range(0));
@@ -163,6 +192,29 @@ void BM_CutProductDetails(benchmark::State& state) {
 }
 // Listing 0, 2,500, 4,999 and an id with no listing.
 BENCHMARK(BM_CutProductDetails)
+    ->ArgName("listing")
+    ->Arg(0)
+    ->Arg(2500)
+    ->Arg(4999)
+    ->Arg(-1)
+    ->Unit(benchmark::kMicrosecond);
+
+// The floor for BM_CutProductDetails on the same page: memmem for the listing's
+// start marker, then for its end marker after it.
+void BM_ListingMemmem(benchmark::State& state) {
+  static const std::string page = market_page();
+  const int index = static_cast<int>(state.range(0));
+  const std::string marker = "nid=\"" + (index < 0 ? std::string("1") : item_id(index));
+  const std::string_view end = "如实描述";
+  std::size_t cut_end = 0;
+  for (auto _ : state) {
+    const std::size_t listing = memmem_from(page, marker, 0);
+    cut_end = listing == std::string::npos ? page.size() : memmem_from(page, end, listing + marker.size());
+    benchmark::DoNotOptimize(cut_end);
+  }
+  if (index >= 0 && cut_end == std::string::npos) state.SkipWithError("listing missing");
+}
+BENCHMARK(BM_ListingMemmem)
     ->ArgName("listing")
     ->Arg(0)
     ->Arg(2500)

@@ -15,6 +15,7 @@
 int main(int argc, char** argv) {
   pagloom::prepare_process();
   QApplication app(argc, argv);
+  pagloom::load_translations(app);
 
   pagloom::testing::MockServices services;
   if (!services.start()) {

@@ -1,6 +1,7 @@
 // Draws the main window offscreen on each top tab and each inner page, with
-// the local stand-in of the services behind its viewers, and saves the
-// pictures as PNG files. Used by scripts/screenshots.
+// the local stand-in of the services behind its viewers, then the open-file,
+// save-file and message dialogs, and saves the pictures as PNG files. Used by
+// scripts/screenshots.
 //
 //   pagloom-screenshots RUN_FOLDER OUTPUT_FOLDER
 
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
   }
   pagloom::prepare_process();
   QApplication app(argc, argv);
+  pagloom::load_translations(app);
   const QString out = QString::fromLocal8Bit(argv[2]);
   QDir().mkpath(out);
 
@@ -74,9 +76,9 @@ int main(int argc, char** argv) {
 
   const char* names[] = {"login", "editor", "log", "preview", "instructions", "results"};
   int failures = 0;
-  const auto save = [&](const QString& name) {
+  const auto save = [&](const QString& name, QWidget* shown = nullptr) {
     const QString path = out + QLatin1Char('/') + name + QStringLiteral(".png");
-    if (!window.grab().save(path)) {
+    if (!(shown ? shown : &window)->grab().save(path)) {
       std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
       ++failures;
     } else {
@@ -101,5 +103,27 @@ int main(int argc, char** argv) {
   ui.set_page(gbk("选择夹1"), 1);
   settle(600);
   save(QStringLiteral("tab1-conversion"));
+
+  // The modal dialogs, as the commands open them: each is drawn once it has
+  // shown for a while, then closed.
+  const auto save_next_dialog = [&](const QString& name) {
+    QTimer::singleShot(1500, &app, [&, name] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      if (!dialog) {
+        std::fprintf(stderr, "no dialog for %s\n", qPrintable(name));
+        ++failures;
+        return;
+      }
+      save(name, dialog);
+      dialog->close();
+    });
+  };
+  save_next_dialog(QStringLiteral("dialog-open-file"));
+  (void)ui.choose_open_file(ctx.run_directory, "*.txt");
+  save_next_dialog(QStringLiteral("dialog-save-file"));
+  (void)ui.choose_save_file(ctx.run_directory, "*.txt");
+  pagloom::MessageBoxes::clear_auto_answer();
+  save_next_dialog(QStringLiteral("dialog-message"));
+  ui.message(gbk("保存模板成功"));
   return failures == 0 ? 0 : 1;
 }

@@ -13,6 +13,7 @@ int main(int, char** argv) {
 
   pagloom::prepare_process();
   QApplication app(qt_argc, qt_argv);
+  pagloom::load_translations(app);
   pagloom::MainWindow window(
       pagloom::Endpoints::defaults(),
       std::filesystem::path(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()));

@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QRadioButton>
 #include <QScopeGuard>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QWebEngineProfile>
@@ -59,6 +61,8 @@ QString copied_rows(const QTreeWidget* list) {
 MainWindow::MainWindow(const Endpoints& endpoints, const std::filesystem::path& run_directory,
                        QWidget* parent)
     : QWidget(parent), profile_(std::make_unique<QWebEngineProfile>()) {
+  // The viewers ask the services for Chinese pages.
+  profile_->setHttpAcceptLanguage(QStringLiteral("zh-CN,zh;q=0.9"));
   setWindowTitle(QStringLiteral("Pagloom2.0"));
   setFixedSize(743, 629);
   QFont font(QStringLiteral("WenQuanYi Micro Hei"));
@@ -155,6 +159,23 @@ void MainWindow::connect_commands() {
   converted->addAction(copy);
   connect(copy, &QAction::triggered, this,
           [converted] { QGuiApplication::clipboard()->setText(copied_rows(converted)); });
+
+  // The radio buttons mark the inner page shown, whichever command showed it
+  // (a generation run shows the log page); the login and result pages have
+  // none, and then none is ticked.
+  auto* inner_pages = findChild<QStackedWidget*>(QStringLiteral("选择夹2"));
+  connect(inner_pages, &QStackedWidget::currentChanged, this, [this](int page) {
+    const std::pair<int, const char*> radios[] = {{kInstructionsPage, "单选框1"},
+                                                  {kPreviewPage, "单选框2"},
+                                                  {kEditorPage, "单选框3"},
+                                                  {kLogPage, "单选框4"}};
+    for (const auto& [shows, name] : radios) {
+      auto* radio = findChild<QRadioButton*>(QString::fromUtf8(name));
+      radio->setAutoExclusive(false);  // else the ticked one cannot be cleared
+      radio->setChecked(shows == page);
+      radio->setAutoExclusive(true);
+    }
+  });
 
   // A selection by the user, not one made through the Ui (scan_templates).
   auto* templates = findChild<QListWidget*>(QStringLiteral("列表框1"));

@@ -27,20 +27,80 @@ int clamp_int(std::size_t n) noexcept {
   return n > static_cast<std::size_t>(INT32_MAX) ? INT32_MAX : static_cast<int>(n);
 }
 
-// Zero-based index of the first match at a character boundary at or after
-// `from`, or npos. The walk steps over whole two-byte characters.
+bool has_ascii_letter(std::string_view t) noexcept {
+  return std::any_of(t.begin(), t.end(),
+                     [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
+}
+
+// The walk steps over a byte >= 0x80 together with the byte after it, whatever
+// that byte is, and over any other byte alone. So every byte at or after a
+// boundary is either a character of its own or the second of a pair, and when
+// it is below 0x80 the walk stands right after it in both cases. (This covers
+// the position after two bytes below 0x80 in a row, and is nearer.) Given a
+// boundary `walked` and a position `at` >= `walked`, this resumes the walk
+// after the last byte below 0x80 in [walked, at), or at `walked`, and returns
+// the walk's first boundary at or after `at`: `at` itself exactly when `at` is
+// a boundary.
+std::size_t boundary_at_or_after(std::string_view t, std::size_t walked, std::size_t at) noexcept {
+  std::size_t p = at;
+  while (p > walked && is_lead_byte(t[p - 1])) --p;
+  while (p < at) p += is_lead_byte(t[p]) ? 2 : 1;
+  return p;
+}
+
+// First occurrence of `needle` in the `length` bytes at `from`, or null. memmem
+// prepares a table for every call, which costs more than the search itself in
+// a short text; there the first byte is looked for with memchr instead.
+const char* first_occurrence(const char* from, std::size_t length, std::string_view needle) noexcept {
+  constexpr std::size_t kShortText = 512;
+  if (length >= kShortText)
+    return static_cast<const char*>(memmem(from, length, needle.data(), needle.size()));
+  const std::size_t at = std::string_view(from, length).find(needle);
+  return at == std::string_view::npos ? nullptr : from + at;
+}
+
+// find_from for an exact needle: memmem finds the candidates, and only the
+// bytes between the last confirmed boundary and a candidate are looked at
+// again to confirm it, so every byte is confirmed at most once. A candidate
+// inside a character hints at more of them close by (the needle's bytes are
+// common inside the text's characters); the search then walks a short stretch
+// itself rather than paying for a memmem call per candidate.
+std::size_t find_exact(std::string_view t, std::string_view needle, std::size_t from) noexcept {
+  constexpr std::size_t kStretch = 256;
+  const std::size_t n = t.size();
+  const std::size_t m = needle.size();
+  std::size_t walked = from;
+  while (walked < n && n - walked >= m) {
+    const char* hit = first_occurrence(t.data() + walked, n - walked, needle);
+    if (hit == nullptr) return std::string_view::npos;
+    const auto at = static_cast<std::size_t>(hit - t.data());
+    walked = boundary_at_or_after(t, walked, at);
+    if (walked == at) return at;
+    const std::size_t stop = std::min(walked + kStretch, n - m + 1);
+    while (walked < stop) {
+      if (t[walked] == needle[0] && std::memcmp(t.data() + walked, needle.data(), m) == 0) return walked;
+      walked += is_lead_byte(t[walked]) ? 2 : 1;
+    }
+  }
+  return std::string_view::npos;
+}
+
+// Zero-based index of the first match at a character boundary of the walk
+// that starts at `from` and steps over whole two-byte characters, or npos.
 std::size_t find_from(std::string_view t, std::string_view needle, std::size_t from,
                       bool ignore_case) noexcept {
   const std::size_t n = t.size();
   if (from >= n) return std::string_view::npos;
   if (needle.empty()) return 0;  // the caller maps this to position 1
+  // Folding changes only A-Z, so a needle without letters matches as it is.
+  if (!ignore_case || !has_ascii_letter(needle)) return find_exact(t, needle, from);
   const std::size_t m = needle.size();
-  const char first = needle[0];
+  const char first = fold(needle[0]);
   std::size_t p = from;
   while (p < n) {
     if (n - p < m) return std::string_view::npos;
     const char c = t[p];
-    if ((ignore_case ? fold(c) == fold(first) : c == first) && equal_at(t, p, needle, ignore_case)) return p;
+    if (fold(c) == first && equal_at(t, p, needle, true)) return p;
     if (is_lead_byte(c)) {
       if (p + 1 >= n) return std::string_view::npos;
       p += 2;
@@ -94,19 +154,15 @@ Text text_replace(std::string_view t, std::string_view old, std::string_view neu
   Text out;
   out.reserve(t.size());
   out.append(t.substr(0, from));
+  // After each replacement the walk starts afresh behind the replaced bytes.
   std::size_t p = from;
   int made = 0;
-  const std::size_t n = t.size();
-  while (n - p >= old.size()) {
-    if (equal_at(t, p, old, !case_sensitive)) {
-      out.append(neu);
-      p += old.size();
-      if (limited && ++made == *count) break;
-      continue;
-    }
-    const std::size_t step = (is_lead_byte(t[p]) && p + 1 < n) ? 2 : 1;
-    out.append(t.substr(p, step));
-    p += step;
+  for (;;) {
+    const std::size_t at = find_from(t, old, p, !case_sensitive);
+    if (at == std::string_view::npos) break;
+    out.append(t.substr(p, at - p)).append(neu);
+    p = at + old.size();
+    if (limited && ++made == *count) break;
   }
   out.append(t.substr(p));
   return out;
@@ -122,17 +178,12 @@ std::vector<Text> text_split(std::string_view t, std::string_view delim, std::op
   }
   const std::size_t n = t.size();
   std::size_t piece_start = 0;
-  std::size_t p = 0;
-  while (n - p >= delim.size()) {
-    if (std::memcmp(t.data() + p, delim.data(), delim.size()) == 0) {
-      pieces.emplace_back(t.substr(piece_start, p - piece_start));
-      p += delim.size();
-      piece_start = p;
-      if (max && static_cast<int>(pieces.size()) >= *max) return pieces;
-      if (p >= n) break;
-      continue;
-    }
-    p += (is_lead_byte(t[p]) && p + 1 < n) ? 2 : 1;
+  for (;;) {
+    const std::size_t at = find_exact(t, delim, piece_start);
+    if (at == std::string_view::npos) break;
+    pieces.emplace_back(t.substr(piece_start, at - piece_start));
+    piece_start = at + delim.size();
+    if (max && static_cast<int>(pieces.size()) >= *max) return pieces;
   }
   if (piece_start < n) pieces.emplace_back(t.substr(piece_start));
   return pieces;

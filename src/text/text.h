@@ -1,8 +1,9 @@
 // Byte-string primitives of the program: every text is GBK bytes held in a
 // std::string and is never converted here. Positions are 1-based byte
 // positions, -1 means "not found", and a byte of 0x80 or above begins a
-// two-byte character. Searches walk character by character, so a match can
-// only begin on a character boundary counted from where the walk starts.
+// two-byte character. Searches find what a walk character by character finds:
+// a match can only begin on a character boundary counted from where the walk
+// starts (they find candidates with memchr/memmem and confirm the boundary).
 //
 // All functions are pure, allocate only for their result, and run in time
 // linear in the bytes they scan (for the short needles the program uses).

@@ -2,9 +2,11 @@
 // the state after start-up, the page commands, the Ui operations over Qt
 // controls, the waits and closing during a wait.
 
+#include <QAbstractFileIconProvider>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -34,6 +36,7 @@
 #include "app/control_table.h"
 #include "platform/qt/dialogs.h"
 #include "app/main_window.h"
+#include "app/process_setup.h"
 #include "app/skin.h"
 #include "platform/qt/gbk.h"
 #include "web/web.h"
@@ -347,6 +350,65 @@ class MainWindowTest : public QObject {
     QCOMPARE(opened_[0].toString().toStdString(), endpoints_.download_page);
   }
 
+  void radioButtons_followThePageShown() {
+    pagloom::Ui& u = ui();
+    const char* radios[] = {"单选框1", "单选框2", "单选框3", "单选框4"};
+    const auto ticked = [&]() {
+      QString names;
+      for (const char* name : radios) {
+        if (find<QRadioButton>(name)->isChecked()) names += QString::fromUtf8(name);
+      }
+      return names;
+    };
+
+    // A generation run shows the log page itself (here it stops at once, as
+    // no keyword is given): the preview's button must not stay ticked.
+    QTest::mouseClick(find<QRadioButton>("单选框2"), Qt::LeftButton);
+    QCOMPARE(ticked(), QStringLiteral("单选框2"));
+    u.set_text(g("编辑框1"), Text());
+    QTest::mouseClick(find<QPushButton>("按钮1"), Qt::LeftButton);
+    QCOMPARE(u.page(g("选择夹2")), 2);
+    QCOMPARE(ticked(), QStringLiteral("单选框4"));
+
+    // Every page, however it is made current; the login and result pages
+    // have no button of their own.
+    const struct {
+      int page;
+      const char* radio;
+    } cases[] = {{0, ""}, {4, "单选框1"}, {3, "单选框2"}, {1, "单选框3"}, {5, ""}, {2, "单选框4"}, {0, ""}};
+    for (const auto& c : cases) {
+      u.set_page(g("选择夹2"), c.page);
+      QCOMPARE(ticked(), QString::fromUtf8(c.radio));
+    }
+
+    // Ticking still works by hand after all buttons were cleared.
+    QTest::mouseClick(find<QRadioButton>("单选框1"), Qt::LeftButton);
+    QCOMPARE(u.page(g("选择夹2")), 4);
+    QCOMPARE(ticked(), QStringLiteral("单选框1"));
+  }
+
+  void qtOwnTexts_areChinese() {
+    // Qt's translations for the buttons of message boxes and file dialogs.
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("信息："), QStringLiteral("x"), QMessageBox::Ok);
+    QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+    for (const bool save : {false, true}) {
+      QFileDialog dialog;
+      dialog.setOption(QFileDialog::DontUseNativeDialog);
+      dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+      auto* buttons = dialog.findChild<QDialogButtonBox*>();
+      QVERIFY2(buttons, "the dialog has no button box");
+      QVERIFY2(buttons->button(QDialogButtonBox::Cancel)->text().startsWith(QStringLiteral("取消")),
+               qPrintable(buttons->button(QDialogButtonBox::Cancel)->text()));
+      const QString accept = buttons->button(save ? QDialogButtonBox::Save : QDialogButtonBox::Open)->text();
+      QVERIFY2(accept.startsWith(save ? QStringLiteral("保存") : QStringLiteral("打开")), qPrintable(accept));
+    }
+    QCOMPARE(QAbstractFileIconProvider().type(QFileInfo(run_.path())), QStringLiteral("文件夹"));
+    // The browser asks the services for Chinese pages.
+    QWebEngineProfile* profile = find<QWebEngineView>("超文本浏览框1")->page()->profile();
+    QVERIFY2(profile->httpAcceptLanguage().startsWith(QStringLiteral("zh-CN")),
+             qPrintable(profile->httpAcceptLanguage()));
+  }
+
   void countBox_refusesTypedNonDigits() {
     auto* box = find<QLineEdit>("编辑框7");
     box->clear();
@@ -567,6 +629,7 @@ int main(int argc, char** argv) {
   }
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
+  pagloom::load_translations(app);  // as the program does
   MainWindowTest test;
   return QTest::qExec(&test, argc, argv);
 }

@@ -5,12 +5,103 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-
+#include <random>
 #include <string>
 #include <vector>
 
 namespace pagloom {
 namespace {
+
+// The searches' definition, one character at a time: from the start, a byte
+// >= 0x80 is stepped over together with the byte after it, whatever that is,
+// and a match counts only where the walk stands. The fast searches must give
+// exactly these results.
+char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equal_at(const std::string& t, std::size_t p, const std::string& needle, bool ignore_case) {
+  for (std::size_t i = 0; i < needle.size(); ++i) {
+    if (ignore_case ? fold(t[p + i]) != fold(needle[i]) : t[p + i] != needle[i]) return false;
+  }
+  return true;
+}
+
+std::size_t walk_find(const std::string& t, const std::string& needle, std::size_t p, bool ignore_case) {
+  const std::size_t n = t.size();
+  while (p < n && n - p >= needle.size()) {
+    if (equal_at(t, p, needle, ignore_case)) return p;
+    if (static_cast<unsigned char>(t[p]) >= 0x80 && p + 1 >= n) break;
+    p += static_cast<unsigned char>(t[p]) >= 0x80 ? 2 : 1;
+  }
+  return std::string::npos;
+}
+
+int walk_text_find(const std::string& t, const std::string& needle, int start, bool ignore_case) {
+  const std::size_t from = start > 1 ? static_cast<std::size_t>(start) - 1 : 0;
+  if (from >= t.size()) return -1;
+  if (needle.empty()) return 1;
+  const std::size_t at = walk_find(t, needle, from, ignore_case);
+  return at == std::string::npos ? -1 : static_cast<int>(at) + 1;
+}
+
+std::string walk_replace(const std::string& t, const std::string& old, const std::string& neu, int start,
+                         int count, bool ignore_case) {
+  std::size_t p = start > 1 ? static_cast<std::size_t>(start) - 1 : 0;
+  if (t.empty() || old.empty() || p >= t.size() || count == 0) return t;
+  std::string out = t.substr(0, p);
+  for (int made = 0; count < 0 || made < count; ++made) {
+    const std::size_t at = walk_find(t, old, p, ignore_case);
+    if (at == std::string::npos) break;
+    out += t.substr(p, at - p) + neu;
+    p = at + old.size();
+  }
+  return out + t.substr(p);
+}
+
+std::vector<Text> walk_split(const std::string& t, const std::string& delim) {
+  std::vector<Text> pieces;
+  std::size_t from = 0;
+  for (std::size_t at; from < t.size() && (at = walk_find(t, delim, from, false)) != std::string::npos;
+       from = at + delim.size()) {
+    pieces.push_back(t.substr(from, at - from));
+  }
+  if (from < t.size()) pieces.push_back(t.substr(from));
+  return pieces;
+}
+
+// Texts built to trip a search that trusts byte values alone: GBK characters
+// (also with trail bytes 0x40-0x7E that read as ASCII), a byte >= 0x80 before
+// a quote or a line break, runs of high bytes of odd length, and short ASCII
+// runs, mostly too short to give two ASCII bytes in a row.
+class TextMaker {
+ public:
+  explicit TextMaker(unsigned seed) : random_(seed) {}
+
+  // `pieces` parts, one in `ascii_one_in` of them ASCII.
+  std::string text(std::size_t pieces, std::size_t ascii_one_in = 2) {
+    static const std::vector<std::string> high = {"\xD6\xD0", "\xCE\xC4",     "\xB1\x5C", "\x81\x40",
+                                                  "\x81\"",   "\x81\n",       "\xA3\xA1", "\xC8\xE7",
+                                                  "\x81",     "\xB1\xB1\xB1", "\xFE",     "\x81\x81"};
+    static const std::vector<std::string> ascii = {"a", "A", "b", "\"", "\n", "\\", "<", "ab", "a\""};
+    std::string t;
+    for (std::size_t i = 0; i < pieces; ++i) {
+      const auto& parts = pick(ascii_one_in) == 0 ? ascii : high;
+      t += parts[pick(parts.size())];
+    }
+    return t;
+  }
+
+  // A needle cut out of `t` (often across a character boundary), or made afresh.
+  std::string needle(const std::string& t) {
+    if (t.empty() || pick(4) == 0) return text(1 + pick(2));
+    const std::size_t at = pick(t.size());
+    return t.substr(at, 1 + pick(4));
+  }
+
+  std::size_t pick(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_); }
+
+ private:
+  std::mt19937 random_;
+};
 
 struct FindCase {
   std::string text, needle;
@@ -57,6 +148,24 @@ TEST(TextFind, WalksWholeTwoByteCharacters) {
   // A lead byte as the very last byte ends the search.
   EXPECT_EQ(text_find("ab\xC8", "z"), -1);
   EXPECT_EQ(text_find("\xC8", "\xC8"), 1);
+}
+
+TEST(TextFind, AgreesWithTheCharacterWalkFromEveryStart) {
+  TextMaker make(1234);
+  for (int round = 0; round < 3000; ++round) {
+    // Short texts of every mix, then long GBK-heavy ones, where the last ASCII
+    // byte before a candidate can lie far back.
+    const std::string t = round < 2980 ? make.text(make.pick(24), 1 + make.pick(3)) : make.text(500, 8);
+    for (int k = 0; k < 4; ++k) {
+      const std::string needle = make.needle(t);
+      for (int start = -1; start <= static_cast<int>(t.size()) + 1; ++start) {
+        for (const bool ignore_case : {false, true}) {
+          ASSERT_EQ(text_find(t, needle, start, ignore_case), walk_text_find(t, needle, start, ignore_case))
+              << "round " << round << " start " << start << " ignore_case " << ignore_case;
+        }
+      }
+    }
+  }
 }
 
 TEST(TextFind, StaysLinearOnLongTexts) {
@@ -106,6 +215,22 @@ TEST(TextReplace, EveryOccurrenceOnceWithoutRescanning) {
             "a");
 }
 
+TEST(TextReplace, AgreesWithTheCharacterWalk) {
+  TextMaker make(99);
+  for (int round = 0; round < 20000; ++round) {
+    const std::string t = make.text(make.pick(30));
+    const std::string old = make.needle(t);
+    const int start = static_cast<int>(make.pick(t.size() + 3)) - 1;
+    const int count = static_cast<int>(make.pick(4)) - 1;
+    for (const bool ignore_case : {false, true}) {
+      ASSERT_EQ(text_replace(t, old, "#", start, count < 0 ? std::nullopt : std::optional<int>(count),
+                             !ignore_case),
+                walk_replace(t, old, "#", start, count, ignore_case))
+          << "round " << round;
+    }
+  }
+}
+
 TEST(TextSplit, PiecesAtTheEdges) {
   using V = std::vector<Text>;
   EXPECT_EQ(text_split("a\r\n\r\nb\r\n", "\r\n"), (V{"a", "", "b"}));
@@ -124,6 +249,15 @@ TEST(TextSplit, PiecesAtTheEdges) {
             (V{"\xB1\x5C"
                "x",
                "y"}));
+}
+
+TEST(TextSplit, AgreesWithTheCharacterWalk) {
+  TextMaker make(7);
+  for (int round = 0; round < 20000; ++round) {
+    const std::string t = make.text(make.pick(30));
+    const std::string delim = make.needle(t);
+    ASSERT_EQ(text_split(t, delim), walk_split(t, delim)) << "round " << round;
+  }
 }
 
 TEST(TextNumbers, ReadAndPrint) {
