@@ -29,7 +29,6 @@ class BenchUi final : public Ui {
   Text text(std::string_view) const override { return {}; }
   void set_text(std::string_view, const Text&) override {}
   void set_enabled(std::string_view, bool) override {}
-  bool is_enabled(std::string_view) const override { return true; }
   void append_log(const Text&) override {}
   void set_page(std::string_view, int) override {}
   int page(std::string_view) const override { return 0; }

@@ -13,10 +13,10 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "platform/qt/dialogs.h"
 #include "app/main_window.h"
 #include "app/process_setup.h"
 #include "mock/mock_services.h"
+#include "platform/qt/dialogs.h"
 #include "platform/qt/gbk.h"
 #include "shell/shell_commands.h"
 #include "templates/template_commands.h"

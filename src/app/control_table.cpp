@@ -113,10 +113,4 @@ std::span<const ControlRow> control_table() { return kControls; }
 
 std::span<const ColumnRow> list_columns() { return kColumns; }
 
-const ControlRow* find_control_row(std::string_view name) {
-  const auto it = std::find_if(std::begin(kControls), std::end(kControls),
-                               [name](const ControlRow& row) { return name == row.name; });
-  return it == std::end(kControls) ? nullptr : &*it;
-}
-
 }  // namespace pagloom

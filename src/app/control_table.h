@@ -48,7 +48,4 @@ struct ColumnRow {
 // Header texts and widths of the report-style list views, in column order.
 [[nodiscard]] std::span<const ColumnRow> list_columns();
 
-// nullptr when no control has that name (UTF-8).
-[[nodiscard]] const ControlRow* find_control_row(std::string_view name);
-
 }  // namespace pagloom

@@ -2,9 +2,9 @@
 #include <QFile>
 #include <filesystem>
 
-#include "app/endpoints.h"
 #include "app/main_window.h"
 #include "app/process_setup.h"
+#include "platform/endpoints.h"
 
 int main(int, char** argv) {
   // The program reads no command line: Qt sees the program name alone.

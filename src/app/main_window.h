@@ -8,8 +8,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/endpoints.h"
 #include "platform/context.h"
+#include "platform/endpoints.h"
 #include "platform/qt/freexl_spreadsheet.h"
 #include "platform/qt/qt_file_system.h"
 

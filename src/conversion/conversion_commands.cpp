@@ -4,21 +4,14 @@
 #include <map>
 
 #include "conversion/convert_ids.h"
+#include "platform/controls.h"
 #include "shell/shell_commands.h"
 #include "web/web.h"
 
 namespace pagloom {
 namespace {
 
-constexpr std::string_view kWorkingList = "超级列表框1";
-constexpr std::string_view kLinkList = "超级列表框2";
-constexpr std::string_view kConvertedList = "超级列表框3";
-constexpr std::string_view kResultList = "超级列表框转换链接";
-constexpr std::string_view kStatus = "标签9";
-constexpr std::string_view kEditLink = "编辑框10";
-
-// The status column of the link list.
-constexpr int kStatusColumn = 2;
+// What the status column of the link list says of a link.
 constexpr std::string_view kConverted = "已转换";
 constexpr std::string_view kNoId = "找不到商品ID";
 constexpr std::string_view kShortLinkFailed = "短链接解析失败";
@@ -114,25 +107,32 @@ std::vector<std::vector<Text>> table_rows(const Context& ctx) {
   const int converted = ctx.ui.row_count(kConvertedList);
   const int links = ctx.ui.row_count(kLinkList);
   int marked = 0;
-  for (int i = 0; i < links; ++i) marked += ctx.ui.cell(kLinkList, i, kStatusColumn) == kConverted;
+  for (int i = 0; i < links; ++i) marked += ctx.ui.cell(kLinkList, i, link_list::kStatus) == kConverted;
 
   std::vector<std::vector<Text>> rows;
   if (marked == converted) {
     int next = 0;
     for (int i = 0; i < links; ++i) {
-      const Text status = ctx.ui.cell(kLinkList, i, kStatusColumn);
+      const Text status = ctx.ui.cell(kLinkList, i, link_list::kStatus);
       if (status == kConverted) {
-        rows.push_back({ctx.ui.cell(kConvertedList, next, 1), ctx.ui.cell(kConvertedList, next, 0),
-                        ctx.ui.cell(kLinkList, i, 0), status});
+        rows.push_back({ctx.ui.cell(kConvertedList, next, converted_list::kTitle),
+                        ctx.ui.cell(kConvertedList, next, converted_list::kAffiliateLink),
+                        ctx.ui.cell(kLinkList, i, link_list::kLink), status});
         ++next;
       } else {
-        rows.push_back({ctx.ui.cell(kLinkList, i, 1), {}, ctx.ui.cell(kLinkList, i, 0), status});
+        rows.push_back({ctx.ui.cell(kLinkList, i, link_list::kTitle),
+                        {},
+                        ctx.ui.cell(kLinkList, i, link_list::kLink),
+                        status});
       }
     }
     return rows;
   }
   for (int r = 0; r < converted; ++r)
-    rows.push_back({ctx.ui.cell(kConvertedList, r, 1), ctx.ui.cell(kConvertedList, r, 0), {}, {}});
+    rows.push_back({ctx.ui.cell(kConvertedList, r, converted_list::kTitle),
+                    ctx.ui.cell(kConvertedList, r, converted_list::kAffiliateLink),
+                    {},
+                    {}});
   return rows;
 }
 
@@ -185,26 +185,26 @@ Text resolve_short_link(Context& ctx, std::string_view address) {
 
 void convert_single(Context& ctx) {
   if (!login_step(ctx)) return;
-  const Text text = ctx.ui.text("编辑框6");
+  const Text text = ctx.ui.text(kSingleLinkBox);
   if (text.empty()) {
-    ctx.ui.set_text(kEditLink, {});
+    ctx.ui.set_text(kSingleResultBox, {});
     ctx.ui.message("请输入要转换的淘宝链接");
     return;
   }
   Text id = direct_id(text);
   if (id.empty() && needs_resolving(text)) {
-    ctx.ui.set_text(kStatus, "正在解析短链接 1/1");
+    ctx.ui.set_text(kStatusLabel, "正在解析短链接 1/1");
     id = resolve_short_link(ctx, link_in_text(text));
-    ctx.ui.set_text(kStatus, {});
+    ctx.ui.set_text(kStatusLabel, {});
     if (id.empty()) {
-      ctx.ui.set_text(kEditLink, {});
+      ctx.ui.set_text(kSingleResultBox, {});
       ctx.ui.message(
           "短链接解析失败：打开这个链接没有找到商品ID。请在浏览器里打开它，复制商品链接后再转换。");
       return;
     }
   }
   if (id.empty()) {
-    ctx.ui.set_text(kEditLink, {});
+    ctx.ui.set_text(kSingleResultBox, {});
     if (is_password_token(text)) {
       ctx.ui.message("这是淘口令，不是链接：请在手机淘宝里打开它，复制商品链接后再转换。");
     } else {
@@ -217,16 +217,16 @@ void convert_single(Context& ctx) {
   ctx.ui.rows_clear(kWorkingList);
   ctx.ui.rows_clear(kResultList);
   const int row = ctx.ui.insert_row(kWorkingList);
-  ctx.ui.set_cell(kWorkingList, row, 0, id);
-  ctx.ui.set_text("编辑框7", "1");
-  ctx.ui.set_text(kStatus, "正在转换中。。。");
+  ctx.ui.set_cell(kWorkingList, row, working_list::kItemId, id);
+  ctx.ui.set_text(kProductCountBox, "1");
+  ctx.ui.set_text(kStatusLabel, "正在转换中。。。");
   const ExportRecords result = export_records(ctx, {id});
   append_result_rows(ctx, result.records);
   if (result.outcome == ConvertOutcome::NotLoggedIn) mark_logged_out(ctx);
-  ctx.ui.set_text(kStatus, "转换完成");
-  ctx.ui.set_text(kEditLink, ctx.ui.cell(kResultList, 0, 2));
+  ctx.ui.set_text(kStatusLabel, "转换完成");
+  ctx.ui.set_text(kSingleResultBox, ctx.ui.cell(kResultList, 0, result_list::kAffiliateLink));
   ctx.ui.sleep(300);
-  ctx.ui.set_text(kStatus, {});
+  ctx.ui.set_text(kStatusLabel, {});
   const Text report = joined_lines(
       {failure_message(result.outcome), result.lossy_cells > 0 ? lossy_message(result.lossy_cells) : Text()});
   if (!report.empty()) ctx.ui.message(report);
@@ -234,11 +234,11 @@ void convert_single(Context& ctx) {
 
 void convert_batch(Context& ctx) {
   if (!login_step(ctx)) return;
-  if (ctx.ui.cell(kLinkList, 0, 0).empty()) {
+  if (ctx.ui.cell(kLinkList, 0, link_list::kLink).empty()) {
     ctx.ui.message("请添加淘宝链接数据");
     return;
   }
-  ctx.ui.set_enabled("选择夹1", false);
+  ctx.ui.set_enabled(kTopTabs, false);
 
   // Each link's id and, for those that have none, why.
   const int links = ctx.ui.row_count(kLinkList);
@@ -246,7 +246,7 @@ void convert_batch(Context& ctx) {
   std::vector<Text> statuses(static_cast<std::size_t>(links));
   std::vector<int> short_links;
   for (int i = 0; i < links; ++i) {
-    const Text text = ctx.ui.cell(kLinkList, i, 0);
+    const Text text = ctx.ui.cell(kLinkList, i, link_list::kLink);
     ids[static_cast<std::size_t>(i)] = direct_id(text);
     if (!ids[static_cast<std::size_t>(i)].empty()) continue;
     if (needs_resolving(text)) {
@@ -258,9 +258,10 @@ void convert_batch(Context& ctx) {
   const int to_resolve = static_cast<int>(short_links.size());
   for (int k = 0; k < to_resolve; ++k) {
     const auto i = static_cast<std::size_t>(short_links[static_cast<std::size_t>(k)]);
-    ctx.ui.set_text(kStatus,
+    ctx.ui.set_text(kStatusLabel,
                     text_concat("正在解析短链接 ", number_to_text(k + 1), "/", number_to_text(to_resolve)));
-    ids[i] = resolve_short_link(ctx, link_in_text(ctx.ui.cell(kLinkList, static_cast<int>(i), 0)));
+    ids[i] =
+        resolve_short_link(ctx, link_in_text(ctx.ui.cell(kLinkList, static_cast<int>(i), link_list::kLink)));
     if (ids[i].empty()) statuses[i] = kShortLinkFailed;
   }
 
@@ -274,18 +275,18 @@ void convert_batch(Context& ctx) {
     const Text& id = ids[static_cast<std::size_t>(i)];
     if (id.empty()) continue;
     const int row = ctx.ui.insert_row(kWorkingList);
-    ctx.ui.set_cell(kWorkingList, row, 0, id);
-    ctx.ui.set_cell(kWorkingList, row, 1, ctx.ui.cell(kLinkList, i, 1));
+    ctx.ui.set_cell(kWorkingList, row, working_list::kItemId, id);
+    ctx.ui.set_cell(kWorkingList, row, working_list::kTitle, ctx.ui.cell(kLinkList, i, link_list::kTitle));
     if (std::find(unique_ids.begin(), unique_ids.end(), id) == unique_ids.end()) unique_ids.push_back(id);
   }
-  ctx.ui.set_text("编辑框7", number_to_text(ctx.ui.row_count(kWorkingList)));
-  ctx.ui.set_text(kStatus, "正在转换中");
+  ctx.ui.set_text(kProductCountBox, number_to_text(ctx.ui.row_count(kWorkingList)));
+  ctx.ui.set_text(kStatusLabel, "正在转换中");
 
   ExportRecords result;
   if (!unique_ids.empty()) {
     result = export_records_in_batches(ctx, unique_ids, [&ctx](int k, int n) {
       if (n > 1)
-        ctx.ui.set_text(kStatus, text_concat("正在转换中 ", number_to_text(k), "/", number_to_text(n)));
+        ctx.ui.set_text(kStatusLabel, text_concat("正在转换中 ", number_to_text(k), "/", number_to_text(n)));
     });
     append_result_rows(ctx, result.records);
     if (result.outcome == ConvertOutcome::NotLoggedIn) mark_logged_out(ctx);
@@ -307,13 +308,14 @@ void convert_batch(Context& ctx) {
     statuses[at] = kConverted;
     const auto& record = result.records[found->second];
     const int row = ctx.ui.insert_row(kConvertedList);
-    ctx.ui.set_cell(kConvertedList, row, 0, export_field(record, kExportLinkField));
-    ctx.ui.set_cell(kConvertedList, row, 1, export_field(record, kExportTitleField));
+    ctx.ui.set_cell(kConvertedList, row, converted_list::kAffiliateLink,
+                    export_field(record, kExportLinkField));
+    ctx.ui.set_cell(kConvertedList, row, converted_list::kTitle, export_field(record, kExportTitleField));
   }
   for (int i = 0; i < links; ++i)
-    ctx.ui.set_cell(kLinkList, i, kStatusColumn, statuses[static_cast<std::size_t>(i)]);
-  ctx.ui.set_text(kStatus, "转换完成");
-  ctx.ui.set_enabled("选择夹1", true);
+    ctx.ui.set_cell(kLinkList, i, link_list::kStatus, statuses[static_cast<std::size_t>(i)]);
+  ctx.ui.set_text(kStatusLabel, "转换完成");
+  ctx.ui.set_enabled(kTopTabs, true);
 
   // The counts, and the links that failed.
   std::map<std::string_view, int> count;
@@ -321,7 +323,7 @@ void convert_batch(Context& ctx) {
   for (int i = 0; i < links; ++i) {
     const Text& status = statuses[static_cast<std::size_t>(i)];
     ++count[status];
-    if (status != kConverted) failed.push_back(ctx.ui.cell(kLinkList, i, 0));
+    if (status != kConverted) failed.push_back(ctx.ui.cell(kLinkList, i, link_list::kLink));
   }
   Text summary =
       text_concat("共", number_to_text(links), "个链接，已转换", number_to_text(count[kConverted]), "个");
@@ -357,8 +359,8 @@ void import_link_file(Context& ctx) {
   ctx.ui.rows_clear(kLinkList);
   for (const LinkRow& link : file.rows) {
     const int row = ctx.ui.insert_row(kLinkList);
-    ctx.ui.set_cell(kLinkList, row, 0, link.link);
-    ctx.ui.set_cell(kLinkList, row, 1, link.title);
+    ctx.ui.set_cell(kLinkList, row, link_list::kLink, link.link);
+    ctx.ui.set_cell(kLinkList, row, link_list::kTitle, link.title);
   }
   const Text report = joined_lines(
       {file.items_without_link > 0
@@ -390,7 +392,8 @@ void save_converted_links(Context& ctx) {
     // The link-file format, so that 按钮9 reads the file back as these rows.
     std::vector<LinkRow> links;
     for (int r = 0; r < rows; ++r)
-      links.push_back({ctx.ui.cell(kConvertedList, r, 0), ctx.ui.cell(kConvertedList, r, 1)});
+      links.push_back({ctx.ui.cell(kConvertedList, r, converted_list::kAffiliateLink),
+                       ctx.ui.cell(kConvertedList, r, converted_list::kTitle)});
     bytes = text_to_bytes(write_link_file(links, broken_cells));
   }
   if (!ctx.files.write(path, bytes)) {

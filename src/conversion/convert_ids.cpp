@@ -2,14 +2,12 @@
 
 #include <cmath>
 
+#include "platform/controls.h"
 #include "web/web.h"
 
 namespace pagloom {
 namespace {
 
-constexpr std::string_view kWorkingList = "超级列表框1";
-constexpr std::string_view kResultList = "超级列表框转换链接";
-constexpr std::string_view kCountBox = "编辑框7";
 constexpr std::string_view kExportPath = "/union/spread/selfservice/downloadAuctions.do?nid=";
 constexpr std::string_view kSheet = "Page1";
 
@@ -20,7 +18,7 @@ constexpr int kMaxDownloadPasses = 3;
 // The number of ids to send: 编辑框7 truncated toward zero, kept within
 // [0, kMaxExportIds] so that a mistyped count cannot build a giant address.
 int id_count(const Context& ctx) {
-  const double n = std::trunc(text_to_number(ctx.ui.text(kCountBox)));
+  const double n = std::trunc(text_to_number(ctx.ui.text(kProductCountBox)));
   if (!(n > 0)) return 0;
   return n >= kMaxExportIds ? kMaxExportIds : static_cast<int>(n);
 }
@@ -57,9 +55,9 @@ Text export_field(const std::vector<Text>& record, std::size_t index) {
 
 std::vector<Text> export_ids(const Context& ctx) {
   // Row 0 always, then rows 1..N-1: a count of 0 or 1 still sends row 0.
-  std::vector<Text> ids{ctx.ui.cell(kWorkingList, 0, 0)};
+  std::vector<Text> ids{ctx.ui.cell(kWorkingList, 0, working_list::kItemId)};
   const int n = id_count(ctx);
-  for (int r = 1; r <= n - 1; ++r) ids.push_back(ctx.ui.cell(kWorkingList, r, 0));
+  for (int r = 1; r <= n - 1; ++r) ids.push_back(ctx.ui.cell(kWorkingList, r, working_list::kItemId));
   return ids;
 }
 
@@ -143,10 +141,10 @@ ExportRecords export_records_in_batches(Context& ctx, const std::vector<Text>& i
 void append_result_rows(Context& ctx, const std::vector<std::vector<Text>>& records) {
   for (const auto& record : records) {
     const int m = ctx.ui.insert_row(kResultList);
-    ctx.ui.set_cell(kResultList, m, 0, number_to_text(m + 1));
-    ctx.ui.set_cell(kResultList, m, 1, export_field(record, kExportTitleField));
-    ctx.ui.set_cell(kResultList, m, 2, export_field(record, kExportLinkField));
-    ctx.ui.set_cell(kResultList, m, 3, export_field(record, kExportExtraField));
+    ctx.ui.set_cell(kResultList, m, result_list::kNumber, number_to_text(m + 1));
+    ctx.ui.set_cell(kResultList, m, result_list::kTitle, export_field(record, kExportTitleField));
+    ctx.ui.set_cell(kResultList, m, result_list::kAffiliateLink, export_field(record, kExportLinkField));
+    ctx.ui.set_cell(kResultList, m, result_list::kExtra, export_field(record, kExportExtraField));
   }
 }
 

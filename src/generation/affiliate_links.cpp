@@ -3,6 +3,7 @@
 #include <set>
 
 #include "conversion/convert_ids.h"
+#include "platform/controls.h"
 #include "web/web.h"
 
 namespace pagloom {
@@ -31,7 +32,7 @@ bool uses_affiliate_links(std::string_view loop_code) { return text_find(loop_co
 
 AffiliateLinks affiliate_links_for_page(Context& ctx, const std::vector<Text>& item_ids) {
   AffiliateLinks links;
-  links.wanted = uses_affiliate_links(ctx.ui.text("编辑框4"));
+  links.wanted = uses_affiliate_links(ctx.ui.text(kLoopBox));
   if (!links.wanted || item_ids.empty()) return links;
 
   bool requested = false;

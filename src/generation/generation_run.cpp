@@ -5,6 +5,7 @@
 
 #include "generation/keyword_page.h"
 #include "generation/promotion_list.h"
+#include "platform/controls.h"
 #include "shell/shell_commands.h"
 #include "templates/template_check.h"
 #include "templates/template_commands.h"
@@ -28,7 +29,6 @@ constexpr std::string_view kSearchTail =
 
 constexpr std::string_view kNoSortOrder = "请选择排序方式";
 constexpr std::string_view kStopped = "已停止生成。\r\n";
-constexpr std::string_view kProductList = "超级列表框1";
 
 // While the session is lost: the pause between login probes, and how long
 // the run waits for a new login.
@@ -64,7 +64,7 @@ bool stop_seen(const Context& ctx) { return ctx.state.stop_requested != 0; }
 // Appends `line` at the start of a line of the log box, after the line break
 // that the previous text may lack.
 void append_own_line(Context& ctx, std::string_view line) {
-  const Text log = ctx.ui.text("编辑框8");
+  const Text log = ctx.ui.text(kLogBox);
   if (!log.empty() && !log.ends_with("\r\n")) ctx.ui.append_log("\r\n");
   ctx.ui.append_log(Text(line));
 }
@@ -98,7 +98,7 @@ RunEnd wait_for_login(Context& ctx) {
 RunEnd run_keyword(Context& ctx, const Text& keyword, Tally& tally) {
   for (;;) {
     // Read once per pass, so the log names the order that was requested.
-    const int sort_order = ctx.ui.combo_index("组合框1");
+    const int sort_order = ctx.ui.combo_index(kSortOrderBox);
     if (!has_sort_key(sort_order)) {
       // Searching with no sort key would parse the previous keyword's page again.
       ctx.ui.append_log(text_concat(kNoSortOrder, "\r\n"));
@@ -111,14 +111,14 @@ RunEnd run_keyword(Context& ctx, const Text& keyword, Tally& tally) {
                     kSearchQuery, keyword, kSearchTail),
         "POST");
     ctx.ui.delay(200);
-    ctx.ui.append_log(text_concat("正在", ctx.ui.combo_item("组合框1", sort_order), "搜寻。。。\r\n"));
+    ctx.ui.append_log(text_concat("正在", ctx.ui.combo_item(kSortOrderBox, sort_order), "搜寻。。。\r\n"));
     if (stop_seen(ctx)) return RunEnd::Stopped;
 
     collect_promotion_list(ctx, page);
     ctx.ui.delay(500);
     ctx.ui.append_log("搜寻完毕\r\n");
 
-    const int found = ctx.ui.row_count(kProductList);
+    const int found = ctx.ui.row_count(kWorkingList);
     if (found == 0) {
       // No product at all: the keyword has none, or the search met the
       // login page because the session has ended.
@@ -155,7 +155,7 @@ RunEnd run_keyword(Context& ctx, const Text& keyword, Tally& tally) {
     }
     if (made.written) {
       ++tally.pages;
-      tally.template_name = ctx.ui.text("编辑框2");
+      tally.template_name = ctx.ui.text(kTemplateNameBox);
     }
     if (made.stopped) {
       ctx.ui.append_log(text_concat("关键词\"", ctx.state.current_keyword, ".htm\"已停止，只生成了",
@@ -171,7 +171,7 @@ RunEnd run_keyword(Context& ctx, const Text& keyword, Tally& tally) {
 
 // Runs every keyword and closes the log with how the run ended.
 void run_passes(Context& ctx) {
-  const std::vector<Text> keywords = text_split(ctx.ui.text("编辑框1"), "\r\n");
+  const std::vector<Text> keywords = text_split(ctx.ui.text(kKeywordBox), "\r\n");
   Tally tally;
   RunEnd end = RunEnd::Finished;
   for (const Text& keyword : keywords) {
@@ -203,12 +203,12 @@ void start_generation(Context& ctx) {
 
   ctx.state.stop_requested = 0;
   show_log_page(ctx);
-  ctx.ui.set_text("编辑框8", {});
-  ctx.ui.rows_clear("超级列表框1");
-  ctx.ui.rows_clear("超级列表框转换链接");
+  ctx.ui.set_text(kLogBox, {});
+  ctx.ui.rows_clear(kWorkingList);
+  ctx.ui.rows_clear(kResultList);
   ctx.ui.append_log("正在努力采集.......\r\n");
   ctx.ui.delay(500);
-  if (ctx.ui.text("编辑框1").empty()) {
+  if (ctx.ui.text(kKeywordBox).empty()) {
     ctx.ui.append_log("请输入查询关键词");
     return;
   }
@@ -220,22 +220,16 @@ void start_generation(Context& ctx) {
     ctx.ui.append_log("请登陆阿里妈妈");
     return;
   }
-  if (ctx.ui.text("编辑框7").empty()) {
+  if (ctx.ui.text(kProductCountBox).empty()) {
     ctx.ui.append_log("请输入生成宝贝的数量");
     return;
   }
-  if (!has_sort_key(ctx.ui.combo_index("组合框1"))) {
+  if (!has_sort_key(ctx.ui.combo_index(kSortOrderBox))) {
     ctx.ui.append_log(Text(kNoSortOrder));
     return;
   }
   // Last of the checks: a broken template stops the run before any search.
   if (!check_selected_template(ctx)) return;
-  run_passes(ctx);
-}
-
-void run_generation(Context& ctx) {
-  if (ctx.state.run_active) return;
-  const ActiveRun active(ctx.state);
   run_passes(ctx);
 }
 

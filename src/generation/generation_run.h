@@ -6,6 +6,5 @@
 namespace pagloom {
 
 void start_generation(Context& ctx);  // 按钮1
-void run_generation(Context& ctx);
 
 }  // namespace pagloom

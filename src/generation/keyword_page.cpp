@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "generation/affiliate_links.h"
+#include "platform/controls.h"
 #include "templates/template_store.h"
 #include "web/web.h"
 
 namespace pagloom {
 namespace {
 
-constexpr std::string_view kProductList = "超级列表框1";
 constexpr std::string_view kWriteFailed = "添加失败，请按正确方法操作\r\n";
 
 // One row of the working product list.
@@ -22,8 +22,9 @@ struct ProductRow {
 };
 
 ProductRow read_row(const Context& ctx, int row) {
-  return {ctx.ui.cell(kProductList, row, 0), ctx.ui.cell(kProductList, row, 1),
-          ctx.ui.cell(kProductList, row, 2)};
+  return {ctx.ui.cell(kWorkingList, row, working_list::kItemId),
+          ctx.ui.cell(kWorkingList, row, working_list::kTitle),
+          ctx.ui.cell(kWorkingList, row, working_list::kMerchant)};
 }
 
 // The loop code filled for the product shown at `rank`. The order matters: a
@@ -59,7 +60,7 @@ bool names_a_template_file(std::string_view keyword) {
 
 bool write_page(Context& ctx, const Text& page) {
   const Text& keyword = ctx.state.current_keyword;
-  const Text template_name = ctx.ui.text("编辑框2");
+  const Text template_name = ctx.ui.text(kTemplateNameBox);
   if (!page_file_stays_in_folder(ctx.files, template_name, keyword) || names_a_template_file(keyword))
     return false;
   return ctx.files.write(text_concat(template_folder_path(ctx, template_name), "\\", keyword, ".htm"),
@@ -84,7 +85,7 @@ std::optional<ProductDetails> cut_product_details(std::string_view page, std::st
 }
 
 int product_count(const Context& ctx) {
-  const double n = text_to_number(ctx.ui.text("编辑框7"));
+  const double n = text_to_number(ctx.ui.text(kProductCountBox));
   if (!(n >= 1.0)) return 0;  // NaN included
   if (n >= static_cast<double>(INT_MAX)) return INT_MAX;
   return static_cast<int>(n);
@@ -92,7 +93,7 @@ int product_count(const Context& ctx) {
 
 KeywordPageResult build_keyword_page(Context& ctx) {
   KeywordPageResult result;
-  const int products = std::min(product_count(ctx), ctx.ui.row_count(kProductList));
+  const int products = std::min(product_count(ctx), ctx.ui.row_count(kWorkingList));
   // A product found on the marketplace, with the loop code of the moment; its
   // block is made once the affiliate links of the whole page are known.
   struct Card {
@@ -120,7 +121,7 @@ KeywordPageResult build_keyword_page(Context& ctx) {
       ctx.ui.append_log(text_concat("没有在淘宝搜索结果里找到", product.title, "，已跳过\r\n"));
       continue;
     }
-    cards.push_back({product, *details, ctx.ui.text("编辑框4")});
+    cards.push_back({product, *details, ctx.ui.text(kLoopBox)});
   }
   result.cards = static_cast<int>(cards.size());
 
@@ -139,8 +140,8 @@ KeywordPageResult build_keyword_page(Context& ctx) {
   }
 
   const Text& keyword = ctx.state.current_keyword;
-  const Text page = text_concat(text_replace(ctx.ui.text("编辑框3"), "[#关键词#]", keyword), blocks,
-                                text_replace(ctx.ui.text("编辑框5"), "[#关键词#]", keyword));
+  const Text page = text_concat(text_replace(ctx.ui.text(kHeadBox), "[#关键词#]", keyword), blocks,
+                                text_replace(ctx.ui.text(kTailBox), "[#关键词#]", keyword));
   result.written = write_page(ctx, page);
   if (!result.written) {
     ctx.ui.delay(200);

@@ -2,10 +2,11 @@
 
 #include <vector>
 
+#include "platform/controls.h"
+
 namespace pagloom {
 namespace {
 
-constexpr std::string_view kProductList = "超级列表框1";
 constexpr std::string_view kEntryMarker = "list-info";
 constexpr std::string_view kBlockStart = "onerror";
 constexpr std::string_view kBlockEnd = "J_WangWang";
@@ -63,7 +64,7 @@ void collect_promotion_list(Context& ctx, std::string_view page) {
     previous = found;
   }
 
-  ctx.ui.rows_clear(kProductList);
+  ctx.ui.rows_clear(kWorkingList);
   // The entry block is extract_between(page, "onerror", "J_WangWang", p),
   // taken as a view so that no entry copies the rest of the page.
   MarkerSearch block_start(page, kBlockStart);
@@ -86,10 +87,10 @@ void collect_promotion_list(Context& ctx, std::string_view page) {
       previous_block = block;
       have_row = true;
     }
-    const int index = ctx.ui.insert_row(kProductList);
-    ctx.ui.set_cell(kProductList, index, 0, row.item_id);
-    ctx.ui.set_cell(kProductList, index, 1, row.title);
-    ctx.ui.set_cell(kProductList, index, 2, row.merchant);
+    const int index = ctx.ui.insert_row(kWorkingList);
+    ctx.ui.set_cell(kWorkingList, index, working_list::kItemId, row.item_id);
+    ctx.ui.set_cell(kWorkingList, index, working_list::kTitle, row.title);
+    ctx.ui.set_cell(kWorkingList, index, working_list::kMerchant, row.merchant);
     if (ctx.state.stop_requested != 0) break;
   }
   ctx.ui.sleep(200);

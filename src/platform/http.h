@@ -10,6 +10,10 @@
 
 namespace pagloom {
 
+// The deadline of every request, in wall time however slowly the server
+// answers: a request still running then is aborted.
+inline constexpr int kRequestTimeoutMs = 60'000;
+
 struct HttpRequest {
   std::string method;  // sent as given, letter case included
   std::string url;     // wire-ready ASCII: already percent-encoded

@@ -20,7 +20,6 @@ class Ui {
   [[nodiscard]] virtual Text text(std::string_view control) const = 0;
   virtual void set_text(std::string_view control, const Text& text) = 0;
   virtual void set_enabled(std::string_view control, bool enabled) = 0;
-  [[nodiscard]] virtual bool is_enabled(std::string_view control) const = 0;
 
   // Appends to the log box 编辑框8, moves the caret to the end and scrolls
   // it into view. No line break is added.

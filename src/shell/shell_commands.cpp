@@ -1,5 +1,6 @@
 #include "shell/shell_commands.h"
 
+#include "platform/controls.h"
 #include "templates/template_store.h"
 #include "web/web.h"
 
@@ -9,43 +10,43 @@ Text member_centre_address(std::string_view host) { return text_concat(host, "/m
 
 void start_up(Context& ctx) {
   scan_templates(ctx);
-  ctx.ui.set_combo_index("组合框1", 0);
+  ctx.ui.set_combo_index(kSortOrderBox, 0);
   show_instructions_page(ctx);
   ctx.state.stop_requested = 0;
 }
 
 void show_instructions_page(Context& ctx) {
-  ctx.ui.set_page("选择夹2", kInstructionsPage);
-  ctx.ui.navigate("超文本浏览框3", ctx.endpoints.help_page);
+  ctx.ui.set_page(kInnerPages, kInstructionsPage);
+  ctx.ui.navigate(kHelpViewer, ctx.endpoints.help_page);
 }
 
-void show_log_page(Context& ctx) { ctx.ui.set_page("选择夹2", kLogPage); }
+void show_log_page(Context& ctx) { ctx.ui.set_page(kInnerPages, kLogPage); }
 
 void open_login_page(Context& ctx) {
-  ctx.ui.set_page("选择夹2", kLoginPage);
-  ctx.ui.navigate("超文本浏览框1", member_centre_address(ctx.endpoints.member_centre_host));
+  ctx.ui.set_page(kInnerPages, kLoginPage);
+  ctx.ui.navigate(kLoginViewer, member_centre_address(ctx.endpoints.member_centre_host));
 }
 
 void refresh_member_centre(Context& ctx) {
-  if (ctx.ui.page("选择夹1") == 1) {
-    ctx.ui.navigate("超文本浏览框1", member_centre_address(ctx.endpoints.service_host));
+  if (ctx.ui.page(kTopTabs) == 1) {
+    ctx.ui.navigate(kLoginViewer, member_centre_address(ctx.endpoints.service_host));
   }
 }
 
 void request_stop(Context& ctx) { ctx.state.stop_requested = 1; }
 
 void mark_logged_in(Context& ctx) {
-  ctx.ui.set_text("按钮2", "登陆成功");
-  ctx.ui.set_enabled("按钮2", false);
+  ctx.ui.set_text(kLoginButton, "登陆成功");
+  ctx.ui.set_enabled(kLoginButton, false);
 }
 
 void mark_logged_out(Context& ctx) {
-  ctx.ui.set_text("按钮2", "登陆阿里妈妈");
-  ctx.ui.set_enabled("按钮2", true);
+  ctx.ui.set_text(kLoginButton, "登陆阿里妈妈");
+  ctx.ui.set_enabled(kLoginButton, true);
 }
 
 bool confirm_login(Context& ctx) {
-  if (!probe_login(ctx)) {
+  if (!probe_login(ctx, kLoginViewer)) {
     mark_logged_out(ctx);
     return false;
   }
@@ -55,11 +56,11 @@ bool confirm_login(Context& ctx) {
 
 void open_hyperlink(Context& ctx, std::string_view control) {
   const Endpoints& e = ctx.endpoints;
-  if (control == "超级链接框1") {
+  if (control == kDownloadLink) {
     ctx.ui.open_external(e.download_page);
-  } else if (control == "超级链接框2") {
+  } else if (control == kTutorialLink) {
     ctx.ui.open_external(e.tutorial_page);
-  } else if (control == "超级链接框3") {
+  } else if (control == kLinkRulesLink) {
     ctx.ui.open_external(e.link_rules_page);
   }
 }

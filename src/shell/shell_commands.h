@@ -5,18 +5,9 @@
 #include <string_view>
 
 #include "platform/context.h"
+#include "platform/controls.h"
 
 namespace pagloom {
-
-// Inner pages of 选择夹2.
-enum InnerPage : int {
-  kLoginPage = 0,
-  kEditorPage = 1,
-  kLogPage = 2,
-  kPreviewPage = 3,
-  kInstructionsPage = 4,
-  kResultPage = 5,
-};
 
 // Runs when the window is first shown (after the skin): lists the templates,
 // selects sort order 0, shows the instructions page, clears stop_requested.

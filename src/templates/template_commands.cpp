@@ -1,6 +1,6 @@
 #include "templates/template_commands.h"
 
-#include "shell/shell_commands.h"
+#include "platform/controls.h"
 #include "templates/template_store.h"
 #include "web/web.h"
 
@@ -24,23 +24,23 @@ Text template_tail(std::string_view t) {
 void load_template_into_editor(Context& ctx) {
   const Text name = selected_template_name(ctx);
   const Text t = fetch_text(ctx, template_file_path(ctx, name), "POST");
-  ctx.ui.set_text("编辑框2", selected_template_name(ctx));
-  ctx.ui.set_text("编辑框3", extract_between(t, "", kLoopStart, 0));
-  ctx.ui.set_text("编辑框4", extract_between(t, kLoopStart, kLoopEnd, 0));
-  ctx.ui.set_text("编辑框5", template_tail(t));
+  ctx.ui.set_text(kTemplateNameBox, selected_template_name(ctx));
+  ctx.ui.set_text(kHeadBox, extract_between(t, "", kLoopStart, 0));
+  ctx.ui.set_text(kLoopBox, extract_between(t, kLoopStart, kLoopEnd, 0));
+  ctx.ui.set_text(kTailBox, template_tail(t));
 }
 
 void reload_template(Context& ctx) { load_template_into_editor(ctx); }
 
 void new_template(Context& ctx) {
-  ctx.ui.set_text("编辑框2", {});
-  ctx.ui.set_text("编辑框3", {});
-  ctx.ui.set_text("编辑框4", {});
-  ctx.ui.set_text("编辑框5", {});
+  ctx.ui.set_text(kTemplateNameBox, {});
+  ctx.ui.set_text(kHeadBox, {});
+  ctx.ui.set_text(kLoopBox, {});
+  ctx.ui.set_text(kTailBox, {});
 }
 
 void save_template(Context& ctx) {
-  const Text name = ctx.ui.text("编辑框2");
+  const Text name = ctx.ui.text(kTemplateNameBox);
   // The check sees the name as the file system will: through the same GBK
   // decoder, so no byte sequence can turn into a separator or "..".
   if (!ctx.files.is_safe_name(name)) {
@@ -49,8 +49,8 @@ void save_template(Context& ctx) {
         "”、“\\”、控制字符或无法识别的字符。");
     return;
   }
-  const Text joined = text_concat(ctx.ui.text("编辑框3"), kLoopStart, ctx.ui.text("编辑框4"), kLoopEnd,
-                                  ctx.ui.text("编辑框5"));
+  const Text joined =
+      text_concat(ctx.ui.text(kHeadBox), kLoopStart, ctx.ui.text(kLoopBox), kLoopEnd, ctx.ui.text(kTailBox));
   const Text folder = template_folder_path(ctx, name);
   const Text path = text_concat(folder, "\\模板文件.htm");
   // The old file is replaced by the write itself, never deleted first: a
@@ -62,12 +62,12 @@ void save_template(Context& ctx) {
     ctx.ui.message(
         "保存模板失败：无法写入模板文件，请检查软件目录下的“单页生成\\模板”文件夹是否存在并且可以写入。");
   }
-  ctx.ui.list_clear("列表框1");
+  ctx.ui.list_clear(kTemplateList);
   scan_templates(ctx);
 }
 
 void show_template_editor(Context& ctx) {
-  ctx.ui.set_page("选择夹2", kEditorPage);
+  ctx.ui.set_page(kInnerPages, kEditorPage);
   if (has_template_file(ctx)) {
     load_template_into_editor(ctx);
   } else {
@@ -77,9 +77,9 @@ void show_template_editor(Context& ctx) {
 }
 
 void show_preview(Context& ctx) {
-  ctx.ui.set_page("选择夹2", kPreviewPage);
+  ctx.ui.set_page(kInnerPages, kPreviewPage);
   if (has_preview_file(ctx)) {
-    ctx.ui.navigate("超文本浏览框2", preview_file_path(ctx, selected_template_name(ctx)));
+    ctx.ui.navigate(kPreviewViewer, preview_file_path(ctx, selected_template_name(ctx)));
     load_template_into_editor(ctx);
   } else {
     ctx.ui.message(
@@ -88,7 +88,7 @@ void show_preview(Context& ctx) {
 }
 
 void select_template(Context& ctx) {
-  ctx.ui.navigate("超文本浏览框2", preview_file_path(ctx, selected_template_name(ctx)));
+  ctx.ui.navigate(kPreviewViewer, preview_file_path(ctx, selected_template_name(ctx)));
   load_template_into_editor(ctx);
 }
 

@@ -1,9 +1,11 @@
 #include "templates/template_store.h"
 
+#include "platform/controls.h"
+
 namespace pagloom {
 
 Text selected_template_name(const Context& ctx) {
-  return ctx.ui.list_item("列表框1", ctx.ui.list_selected("列表框1"));
+  return ctx.ui.list_item(kTemplateList, ctx.ui.list_selected(kTemplateList));
 }
 
 Text template_file_path(const Context& ctx, std::string_view name) {
@@ -21,9 +23,9 @@ Text template_folder_path(const Context& ctx, std::string_view name) {
 void scan_templates(Context& ctx) {
   const Text pattern = text_concat(ctx.run_directory, "\\单页生成\\模板\\*.*");
   for (const Text& name : ctx.files.list(pattern, EntryKind::Folders)) {
-    if (text_prefix(name, 1) != ".") ctx.ui.list_add("列表框1", name);
+    if (text_prefix(name, 1) != ".") ctx.ui.list_add(kTemplateList, name);
   }
-  ctx.ui.list_select("列表框1", 0);
+  ctx.ui.list_select(kTemplateList, 0);
 }
 
 bool has_template_file(Context& ctx) {

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "platform/controls.h"
+
 namespace pagloom {
 namespace {
 
@@ -17,10 +19,6 @@ std::string_view local_path(std::string_view address) {
 }
 
 }  // namespace
-
-bool is_web_address(std::string_view address) {
-  return starts_with_ci(address, "http://") || starts_with_ci(address, "https://");
-}
 
 Text fetch_text(Context& ctx, std::string_view address, std::string_view method, std::string_view body) {
   if (address.empty()) return {};
@@ -73,8 +71,8 @@ FollowedPage fetch_following_redirects(Context& ctx, std::string_view address, i
   return page;
 }
 
-bool probe_login(Context& ctx) {
-  const Text address = ctx.ui.current_address("超文本浏览框1");
+bool probe_login(Context& ctx, std::string_view viewer) {
+  const Text address = ctx.ui.current_address(viewer);
   const Text page = fetch_text(ctx, address, "post");
   return text_find(page, "退出") != -1;
 }

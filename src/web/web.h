@@ -6,13 +6,10 @@
 #include <string_view>
 
 #include "platform/context.h"
+#include "text/address.h"
 #include "text/text.h"
 
 namespace pagloom {
-
-// The deadline of every request, in wall time however slowly the server
-// answers: a request still running then is aborted.
-inline constexpr int kRequestTimeoutMs = 60'000;
 
 // The user agent of download_bytes.
 inline constexpr std::string_view kDownloadUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
@@ -43,18 +40,8 @@ struct FollowedPage {
 [[nodiscard]] FollowedPage fetch_following_redirects(Context& ctx, std::string_view address,
                                                      int max_redirects);
 
-// True when the page at the login viewer's current address, requested again
-// with the method "post", contains "退出".
-[[nodiscard]] bool probe_login(Context& ctx);
-
-// True for an "http://" or "https://" address, the scheme in any letter case.
-[[nodiscard]] bool is_web_address(std::string_view address);
-
-// The address as it goes on the wire: every byte of 0x80 or above, every
-// space and control byte, the ASCII bytes an address may not hold raw
-// ("\"<>\\^`{|}") and a "%" that begins no escape are percent-encoded (GBK
-// bytes kept as they are); everything else, "%XX" sequences included, is
-// unchanged. The result parses strictly as a URL.
-[[nodiscard]] std::string wire_address(std::string_view address);
+// True when the page at the current address of the HTML viewer `viewer` (the
+// login viewer), requested again with the method "post", contains "退出".
+[[nodiscard]] bool probe_login(Context& ctx, std::string_view viewer);
 
 }  // namespace pagloom

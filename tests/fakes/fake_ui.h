@@ -65,7 +65,8 @@ class FakeUi final : public Ui {
   void set_enabled(std::string_view control, bool enabled) override {
     disabled[std::string(control)] = !enabled;
   }
-  bool is_enabled(std::string_view control) const override {
+  // What set_enabled last made of the control; enabled when never set.
+  bool is_enabled(std::string_view control) const {
     auto it = disabled.find(control);
     return it == disabled.end() || !it->second;
   }

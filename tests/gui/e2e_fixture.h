@@ -16,9 +16,9 @@
 #include <functional>
 #include <memory>
 
-#include "platform/qt/dialogs.h"
 #include "app/main_window.h"
 #include "mock/mock_services.h"
+#include "platform/qt/dialogs.h"
 #include "platform/qt/gbk.h"
 
 // Finds a control of the window by its objectName; fails the test when it is
@@ -136,6 +136,11 @@ class Session {
   MainWindow& window() { return *window_; }
   Context& ctx() { return window_->context(); }
   Ui& ui() { return window_->context().ui; }
+  // Whether the control named `name` (UTF-8) is enabled.
+  bool enabled(const char* name) const {
+    const QWidget* w = window_->findChild<QWidget*>(QString::fromUtf8(name));
+    return w && w->isEnabled();
+  }
   testing::MockServices& mock() { return mock_; }
   QString run_path() const { return run_.path(); }
   QString templates_path() const { return run_.path() + QStringLiteral("/单页生成/模板"); }

@@ -39,7 +39,7 @@ class LoginTest : public QObject {
   // browser may fetch its icon at any time).
   std::pair<bool, std::vector<MockRequest>> probe() {
     s_.mock().clear_log();
-    const bool logged_in = pagloom::probe_login(s_.ctx());
+    const bool logged_in = pagloom::probe_login(s_.ctx(), pagloom::kLoginViewer);
     return {logged_in, s_.mock().requests_to(MockServices::kMemberCentrePath)};
   }
 

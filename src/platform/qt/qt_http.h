@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "platform/http.h"
-#include "web/web.h"
 
 class QNetworkAccessManager;
 class QWebEngineProfile;

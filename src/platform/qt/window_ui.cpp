@@ -23,7 +23,7 @@
 #include "platform/qt/gbk.h"
 #include "platform/qt/page_container.h"
 #include "platform/qt/qt_file_system.h"
-#include "web/web.h"
+#include "text/address.h"
 
 namespace pagloom {
 
@@ -134,12 +134,6 @@ void WindowUi::set_text(std::string_view name, const Text& text) {
 
 void WindowUi::set_enabled(std::string_view name, bool enabled) {
   if (QWidget* w = control(name)) w->setEnabled(enabled);
-}
-
-bool WindowUi::is_enabled(std::string_view name) const {
-  // The control's own state, as a disabled parent does not change it.
-  QWidget* w = control(name);
-  return w && !w->testAttribute(Qt::WA_ForceDisabled);
 }
 
 void WindowUi::append_log(const Text& text) {

@@ -27,7 +27,6 @@ class WindowUi final : public Ui {
   [[nodiscard]] Text text(std::string_view control) const override;
   void set_text(std::string_view control, const Text& text) override;
   void set_enabled(std::string_view control, bool enabled) override;
-  [[nodiscard]] bool is_enabled(std::string_view control) const override;
   void append_log(const Text& text) override;
 
   void set_page(std::string_view control, int page) override;

@@ -14,6 +14,7 @@
 #include "fakes/fake_ui.h"
 #include "mock/mock_services.h"
 #include "platform/context.h"
+#include "platform/controls.h"
 #include "platform/qt/gbk.h"
 #include "platform/qt/qt_file_system.h"
 #include "platform/qt/qt_http.h"
@@ -60,7 +61,7 @@ class WebTest : public ::testing::Test {
   // The login probe with the login viewer showing what `view` shows.
   bool probe(const QWebEngineView& view) {
     ui.addresses[gbk("超文本浏览框1")] = view.url().toEncoded().toStdString();
-    return probe_login(ctx);
+    return probe_login(ctx, pagloom::kLoginViewer);
   }
 
   QWebEngineProfile profile;  // off the record: a fresh cookie store per test

@@ -1,7 +1,6 @@
-#include <string>
-#include <string_view>
+#include "text/address.h"
 
-#include "web/web.h"
+#include "text/text.h"
 
 namespace pagloom {
 namespace {
@@ -13,6 +12,14 @@ bool is_hex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') ||
 bool is_unsafe_ascii(char c) { return std::string_view("\"<>\\^`{|}").find(c) != std::string_view::npos; }
 
 }  // namespace
+
+bool is_web_address(std::string_view address) {
+  const auto starts_with_ci = [address](std::string_view prefix) {
+    return address.size() >= prefix.size() &&
+           text_find(address.substr(0, prefix.size()), prefix, 0, true) == 1;
+  };
+  return starts_with_ci("http://") || starts_with_ci("https://");
+}
 
 std::string wire_address(std::string_view address) {
   static constexpr char kHex[] = "0123456789ABCDEF";
