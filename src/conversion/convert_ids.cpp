@@ -1,6 +1,6 @@
 #include "conversion/convert_ids.h"
 
-#include <cmath>
+#include <algorithm>
 
 #include "platform/controls.h"
 #include "web/web.h"
@@ -18,9 +18,7 @@ constexpr int kMaxDownloadPasses = 3;
 // The number of ids to send: 编辑框7 truncated toward zero, kept within
 // [0, kMaxExportIds] so that a mistyped count cannot build a giant address.
 int id_count(const Context& ctx) {
-  const double n = std::trunc(text_to_number(ctx.ui.text(kProductCountBox)));
-  if (!(n > 0)) return 0;
-  return n >= kMaxExportIds ? kMaxExportIds : static_cast<int>(n);
+  return std::min(text_to_count(ctx.ui.text(kProductCountBox)), kMaxExportIds);
 }
 
 // True when the bytes start like a web page rather than a workbook: the

@@ -1,7 +1,6 @@
 #include "generation/keyword_page.h"
 
 #include <algorithm>
-#include <climits>
 #include <vector>
 
 #include "generation/affiliate_links.h"
@@ -84,12 +83,7 @@ std::optional<ProductDetails> cut_product_details(std::string_view page, std::st
   return d;
 }
 
-int product_count(const Context& ctx) {
-  const double n = text_to_number(ctx.ui.text(kProductCountBox));
-  if (!(n >= 1.0)) return 0;  // NaN included
-  if (n >= static_cast<double>(INT_MAX)) return INT_MAX;
-  return static_cast<int>(n);
-}
+int product_count(const Context& ctx) { return text_to_count(ctx.ui.text(kProductCountBox)); }
 
 KeywordPageResult build_keyword_page(Context& ctx) {
   KeywordPageResult result;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -187,6 +188,13 @@ std::vector<Text> text_split(std::string_view t, std::string_view delim, std::op
   }
   if (piece_start < n) pieces.emplace_back(t.substr(piece_start));
   return pieces;
+}
+
+int text_to_count(std::string_view t) noexcept {
+  const double n = text_to_number(t);
+  if (!(n >= 1.0)) return 0;  // NaN included
+  if (n >= static_cast<double>(INT_MAX)) return INT_MAX;
+  return static_cast<int>(n);
 }
 
 double text_to_number(std::string_view t) noexcept {

@@ -59,6 +59,10 @@ using Bytes = std::vector<char>;
 // to ASCII; 0 when there is none.
 [[nodiscard]] double text_to_number(std::string_view t) noexcept;
 
+// A count typed into a box (the product count): text_to_number truncated
+// toward zero; 0 for anything below 1 or not a number, INT_MAX at most.
+[[nodiscard]] int text_to_count(std::string_view t) noexcept;
+
 // "%d" of an integer; "%.13g" of a double (independent of the C locale).
 [[nodiscard]] Text number_to_text(int value);
 [[nodiscard]] Text number_to_text(double value);

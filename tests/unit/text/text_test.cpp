@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <cmath>
 #include <random>
 #include <string>
@@ -286,6 +288,14 @@ TEST(TextNumbers, ReadAndPrint) {
       {"1e-400", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(text_to_number(c.text), c.value) << c.text;
+
+  // The count of a count box: truncated, never below 0, never past INT_MAX.
+  const struct {
+    const char* text;
+    int count;
+  } counts[] = {
+      {"3.9", 3}, {"0.5", 0}, {"-4", 0}, {"abc", 0}, {"nan", 0}, {"1e400", INT_MAX}, {"2147483648", INT_MAX}};
+  for (const auto& c : counts) EXPECT_EQ(text_to_count(c.text), c.count) << c.text;
 
   EXPECT_EQ(number_to_text(1.0), "1");
   EXPECT_EQ(number_to_text(30.0), "30");
