@@ -16,15 +16,6 @@ std::uint32_t u32(std::string_view s, std::size_t at) {
   return static_cast<std::uint32_t>(u16(s, at)) | static_cast<std::uint32_t>(u16(s, at + 2)) << 16;
 }
 
-bool same_ascii_fold(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
-
 // A compound file (OLE2) held in memory; reads streams by following their
 // sector chains, each chain no longer than the table it runs through.
 class CompoundFile final {
@@ -187,6 +178,15 @@ std::optional<std::string> sheet_name(std::string_view data) {
 }
 
 }  // namespace
+
+bool same_ascii_fold(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return true;
+}
 
 std::optional<CellTexts> scan_boolean_cells(std::string_view file, std::string_view sheet) {
   CompoundFile compound(file);

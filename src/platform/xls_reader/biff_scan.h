@@ -13,6 +13,9 @@
 
 namespace pagloom::xls_reader {
 
+// True when `a` and `b` are equal but for the letter case of ASCII letters.
+[[nodiscard]] bool same_ascii_fold(std::string_view a, std::string_view b);
+
 // Cell texts by row * 256 + column: "TRUE" or "FALSE" for a boolean, the
 // empty text for an error value.
 using CellTexts = std::unordered_map<std::uint32_t, std::string>;

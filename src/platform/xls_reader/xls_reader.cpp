@@ -57,15 +57,6 @@ class Workbook final {
   int open_result_ = FREEXL_OK;
 };
 
-bool same_ascii_fold(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
-
 // The sheet's index; -1 when absent.
 int find_sheet(const void* handle, std::string_view wanted) {
   unsigned int count = 0;

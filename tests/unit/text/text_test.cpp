@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-
 #include <cmath>
 #include <random>
 #include <string>
