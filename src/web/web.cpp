@@ -2,8 +2,6 @@
 
 #include <optional>
 
-#include "platform/controls.h"
-
 namespace pagloom {
 namespace {
 
