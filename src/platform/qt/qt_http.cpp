@@ -67,7 +67,10 @@ QtHttp::QtHttp(QWebEngineProfile* profile, int deadline_ms)
       manager_(std::make_unique<QNetworkAccessManager>()),
       direct_manager_(std::make_unique<QNetworkAccessManager>()) {
   // Our requests introduce themselves as the browser does.
-  if (profile) default_user_agent_ = profile->httpUserAgent();
+  if (profile) {
+    default_user_agent_ = profile->httpUserAgent();
+    accept_language_ = profile->httpAcceptLanguage().toLatin1();
+  }
   for (QNetworkAccessManager* manager : {manager_.get(), direct_manager_.get()}) {
     manager->setCookieJar(jar_.get());
     jar_->setParent(nullptr);  // shared by both managers, owned here
@@ -91,6 +94,7 @@ HttpResponse QtHttp::send(const HttpRequest& request) {
   const QString user_agent =
       request.user_agent.empty() ? default_user_agent_ : QString::fromStdString(request.user_agent);
   if (!user_agent.isEmpty()) qrequest.setHeader(QNetworkRequest::UserAgentHeader, user_agent);
+  if (!accept_language_.isEmpty()) qrequest.setRawHeader("Accept-Language", accept_language_);
   for (const auto& [name, value] : request.headers)
     qrequest.setRawHeader(QByteArray::fromStdString(name), QByteArray::fromStdString(value));
   if (request.bypass_cache) {

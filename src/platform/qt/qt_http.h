@@ -2,6 +2,7 @@
 // profile, synchronous for the caller.
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -35,6 +36,7 @@ class QtHttp final : public Http {
   class SharedCookieJar;
 
   QString default_user_agent_;
+  QByteArray accept_language_;  // the browser's, so that services answer in its language
   int deadline_ms_;
   std::unique_ptr<SharedCookieJar> jar_;  // outlives both managers
   std::unique_ptr<QNetworkAccessManager> manager_;
