@@ -60,12 +60,6 @@ class BenchUi final : public Ui {
   void message(const Text&) override {}
   std::optional<Text> choose_open_file(const Text&, const Text&) override { return std::nullopt; }
   std::optional<Text> choose_save_file(const Text&, const Text&) override { return std::nullopt; }
-  // Link files are not read here.
-  Text gbk_from_utf8(std::string_view utf8, int& unmappable) const override {
-    unmappable = 0;
-    return Text(utf8);
-  }
-  std::string utf8_from_gbk(std::string_view gbk) const override { return std::string(gbk); }
   void open_external(const Text&) override {}
 };
 
@@ -89,6 +83,16 @@ class NoHttp final : public Http {
 class NoSpreadsheet final : public Spreadsheet {
  public:
   SheetRecords read_sheet(const Text&, const std::string&) const override { return {}; }
+};
+
+// Link files are not read here.
+class NoCodec final : public TextCodec {
+ public:
+  Text gbk_from_utf8(std::string_view utf8, int& unmappable) const override {
+    unmappable = 0;
+    return Text(utf8);
+  }
+  std::string utf8_from_gbk(std::string_view gbk) const override { return std::string(gbk); }
 };
 
 std::string item_id(int i) { return std::to_string(600000000 + i); }
@@ -133,7 +137,8 @@ void BM_CollectPromotionList(benchmark::State& state) {
   NoFiles files;
   NoHttp http;
   NoSpreadsheet spreadsheet;
-  Context ctx{ui, files, http, spreadsheet, Endpoints{}, "/run", {}};
+  NoCodec codec;
+  Context ctx{ui, files, http, spreadsheet, codec, Endpoints{}, "/run", {}};
   for (auto _ : state) {
     collect_promotion_list(ctx, page);
     benchmark::DoNotOptimize(ui.rows.data());

@@ -77,7 +77,8 @@ MainWindow::MainWindow(const Endpoints& endpoints, const std::filesystem::path& 
   Text run_folder = to_gbk(folder);
   while (run_folder.size() > 1 && (run_folder.back() == '/' || run_folder.back() == '\\'))
     run_folder.pop_back();
-  context_.reset(new Context{*ui_, files_, *http_, spreadsheet_, endpoints, std::move(run_folder), {}});
+  context_.reset(
+      new Context{*ui_, files_, *http_, spreadsheet_, codec_, endpoints, std::move(run_folder), {}});
 
   connect_commands();
 }

@@ -11,6 +11,7 @@
 #include "platform/context.h"
 #include "platform/endpoints.h"
 #include "platform/qt/freexl_spreadsheet.h"
+#include "platform/qt/gbk.h"
 #include "platform/qt/qt_file_system.h"
 
 class QWebEngineProfile;
@@ -55,6 +56,7 @@ class MainWindow final : public QWidget {
   QtFileSystem files_;
   std::unique_ptr<QtHttp> http_;
   FreexlSpreadsheet spreadsheet_;
+  QtTextCodec codec_;
   std::unique_ptr<Context> context_;
 
   TabPlacement* placement_ = nullptr;  // a child of the window

@@ -138,12 +138,12 @@ std::vector<std::vector<Text>> table_rows(const Context& ctx) {
 
 Bytes csv_bytes(const Context& ctx) {
   std::string out = "\xEF\xBB\xBF";
-  out += ctx.ui.utf8_from_gbk("商品标题,淘宝客链接,商品链接,状态");
+  out += ctx.codec.utf8_from_gbk("商品标题,淘宝客链接,商品链接,状态");
   out += "\r\n";
   for (const auto& row : table_rows(ctx)) {
     for (std::size_t c = 0; c < row.size(); ++c) {
       if (c > 0) out += ',';
-      out += csv_field(ctx.ui.utf8_from_gbk(row[c]));
+      out += csv_field(ctx.codec.utf8_from_gbk(row[c]));
     }
     out += "\r\n";
   }
@@ -159,7 +159,7 @@ Text link_file_text(const Context& ctx, const Bytes& content, int& unmappable) {
   constexpr std::string_view kMark = "\xEF\xBB\xBF";
   const bool marked = bytes.substr(0, kMark.size()) == kMark;
   if (marked) bytes.remove_prefix(kMark.size());
-  if (marked || is_multibyte_utf8(bytes)) return ctx.ui.gbk_from_utf8(bytes, unmappable);
+  if (marked || is_multibyte_utf8(bytes)) return ctx.codec.gbk_from_utf8(bytes, unmappable);
   return Text(bytes);
 }
 

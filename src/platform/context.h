@@ -7,6 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/http.h"
 #include "platform/spreadsheet.h"
+#include "platform/text_codec.h"
 #include "platform/ui.h"
 #include "text/text.h"
 
@@ -23,6 +24,7 @@ struct Context {
   FileSystem& files;
   Http& http;
   Spreadsheet& spreadsheet;
+  TextCodec& codec;
   Endpoints endpoints;
   Text run_directory;  // GBK, no trailing separator
   SharedState state;

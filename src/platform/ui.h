@@ -78,12 +78,6 @@ class Ui {
   [[nodiscard]] virtual std::optional<Text> choose_open_file(const Text& folder, const Text& filter) = 0;
   [[nodiscard]] virtual std::optional<Text> choose_save_file(const Text& folder, const Text& filter) = 0;
 
-  // Texts of files the user brings or takes away in UTF-8, converted where
-  // every other text meets GBK. A character GBK cannot hold becomes "?" and
-  // is counted in `unmappable`.
-  [[nodiscard]] virtual Text gbk_from_utf8(std::string_view utf8, int& unmappable) const = 0;
-  [[nodiscard]] virtual std::string utf8_from_gbk(std::string_view gbk) const = 0;
-
   // Opens an address in the system's web browser.
   virtual void open_external(const Text& address) = 0;
 };

@@ -4,6 +4,7 @@
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_http.h"
 #include "fakes/fake_spreadsheet.h"
+#include "fakes/fake_text_codec.h"
 #include "fakes/fake_ui.h"
 #include "platform/context.h"
 
@@ -14,7 +15,8 @@ struct FakeWorld {
   FakeFileSystem files;
   FakeHttp http;
   FakeSpreadsheet spreadsheet;
-  Context ctx{ui, files, http, spreadsheet, test_endpoints(), "/run", {}};
+  FakeTextCodec codec;
+  Context ctx{ui, files, http, spreadsheet, codec, test_endpoints(), "/run", {}};
 
   static Endpoints test_endpoints() {
     Endpoints e;

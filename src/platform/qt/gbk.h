@@ -4,6 +4,7 @@
 #include <QString>
 #include <optional>
 
+#include "platform/text_codec.h"
 #include "text/text.h"
 
 namespace pagloom {
@@ -16,5 +17,12 @@ namespace pagloom {
 
 // Encodes to GBK; nullopt when a character cannot be held.
 [[nodiscard]] std::optional<Text> to_gbk_exact(const QString& text);
+
+// The platform's TextCodec, with the conversions above.
+class QtTextCodec final : public TextCodec {
+ public:
+  [[nodiscard]] Text gbk_from_utf8(std::string_view utf8, int& unmappable) const override;
+  [[nodiscard]] std::string utf8_from_gbk(std::string_view gbk) const override;
+};
 
 }  // namespace pagloom

@@ -329,17 +329,6 @@ std::optional<Text> WindowUi::choose_save_file(const Text& folder, const Text& f
   return choose_file(&window_, true, folder, filter);
 }
 
-Text WindowUi::gbk_from_utf8(std::string_view utf8, int& unmappable) const {
-  const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-  const Text gbk = to_gbk(text);
-  // Every "?" the encoder wrote beyond those of the input stands for a
-  // character it could not hold.
-  unmappable = static_cast<int>(std::count(gbk.begin(), gbk.end(), '?') - text.count(QLatin1Char('?')));
-  return gbk;
-}
-
-std::string WindowUi::utf8_from_gbk(std::string_view gbk) const { return from_gbk(gbk).toStdString(); }
-
 void WindowUi::open_external(const Text& address) { ExternalLinks::open(address_url(address)); }
 
 }  // namespace pagloom

@@ -58,8 +58,6 @@ class WindowUi final : public Ui {
   void message(const Text& text) override;
   [[nodiscard]] std::optional<Text> choose_open_file(const Text& folder, const Text& filter) override;
   [[nodiscard]] std::optional<Text> choose_save_file(const Text& folder, const Text& filter) override;
-  [[nodiscard]] Text gbk_from_utf8(std::string_view utf8, int& unmappable) const override;
-  [[nodiscard]] std::string utf8_from_gbk(std::string_view gbk) const override;
   void open_external(const Text& address) override;
 
   // True while this class itself changes a page or a selection, so that the

@@ -156,7 +156,7 @@ TEST_F(QtHttpTest, ABrokenTransferGivesNoPageButTheBytesThatArrived) {
 TEST_F(QtHttpTest, EveryRequestEndsAtTheDeadline) {
   constexpr int kDeadlineMs = 1000;
   QtHttp quick{&profile, kDeadlineMs};
-  Context quick_ctx{ui, files, quick, spreadsheet, mock().endpoints(), "/tmp", {}};
+  Context quick_ctx{ui, files, quick, spreadsheet, codec, mock().endpoints(), "/tmp", {}};
   const QByteArray body(100, 'd');
   RawServer drip({RawServer::head_with_length(body.size()), body, 50, RawServer::End::Close});
   RawServer stall({RawServer::head_with_length(100), QByteArray(40, 's'), 0, RawServer::End::Hold});
@@ -189,7 +189,7 @@ TEST_F(QtHttpTest, EveryRequestEndsAtTheDeadline) {
 
 TEST_F(QtHttpTest, AStalledRequestFailsAfterTheTimeOut) {
   QtHttp quick{&profile, 300};
-  Context quick_ctx{ui, files, quick, spreadsheet, mock().endpoints(), "/tmp", {}};
+  Context quick_ctx{ui, files, quick, spreadsheet, codec, mock().endpoints(), "/tmp", {}};
   QElapsedTimer timer;
   timer.start();
   HttpRequest request;

@@ -69,7 +69,8 @@ class WebTest : public ::testing::Test {
   QtFileSystem files;
   FakeUi ui;
   FakeSpreadsheet spreadsheet;
-  Context ctx{ui, files, http, spreadsheet, mock_->endpoints(), "/tmp", {}};
+  QtTextCodec codec;
+  Context ctx{ui, files, http, spreadsheet, codec, mock_->endpoints(), "/tmp", {}};
 
  private:
   static inline MockServices* mock_ = nullptr;
