@@ -1,5 +1,6 @@
 #include "generation/promotion_list.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/controls.h"
@@ -66,7 +67,17 @@ void collect_promotion_list(Context& ctx, std::string_view page) {
 
   ctx.ui.rows_clear(kWorkingList);
   // The entry block is extract_between(page, "onerror", "J_WangWang", p),
-  // taken as a view so that no entry copies the rest of the page.
+  // taken as a view so that no entry copies the rest of the page, and cut
+  // short at the first entry that begins after the block's start: a block
+  // never reaches into another entry. On a well-formed page every block ends
+  // at its "J_WangWang" before the next entry, so nothing changes there; on
+  // a page whose only "J_WangWang" stands at the end, every block would
+  // otherwise run to the end of the page, and the cuts made in them would
+  // cost time (and, for the titles, memory) quadratic in the page.
+  //
+  // Block starts never go back (except to the absent-marker start, byte 6,
+  // after which they stay there), so the blocks of different starts do not
+  // overlap and the cuts together read each byte of the page at most once.
   MarkerSearch block_start(page, kBlockStart);
   MarkerSearch block_end(page, kBlockEnd);
   const long long length = static_cast<long long>(page.size());
@@ -78,8 +89,12 @@ void collect_promotion_list(Context& ctx, std::string_view page) {
     const long long s =
         static_cast<long long>(block_start.find(p)) + static_cast<long long>(kBlockStart.size());
     if (s >= 1 && s <= length) {
-      const int e = block_end.find(static_cast<int>(s));
-      if (e > s) block = page.substr(static_cast<std::size_t>(s - 1), static_cast<std::size_t>(e - s));
+      long long e = block_end.find(static_cast<int>(s));
+      if (e > s) {
+        const auto next_entry = std::lower_bound(entries.begin(), entries.end(), s);
+        if (next_entry != entries.end()) e = std::min<long long>(e, *next_entry);
+        block = page.substr(static_cast<std::size_t>(s - 1), static_cast<std::size_t>(e - s));
+      }
     }
     // Entries without an "onerror" of their own share one block: cut it once.
     if (!have_row || block.data() != previous_block.data() || block.size() != previous_block.size()) {

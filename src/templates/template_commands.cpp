@@ -10,13 +10,26 @@ namespace {
 constexpr std::string_view kLoopStart = "[#商品循环开始#]";
 constexpr std::string_view kLoopEnd = "[#商品循环结束#]";
 
-// Everything after the first loop-end marker, to the end of the template;
-// empty when there is none (a cut from byte 15 would start inside the text
-// and often inside a character).
+// Everything after the loop-end marker that closes the loop code, to the end
+// of the template. The loop code is the cut extract_between(t, loop start,
+// loop end, 0) makes, so the tail begins where that cut's end marker ends;
+// when no loop-end marker closes the loop code, the loop code is empty and
+// the tail is everything after the loop-start marker (the whole text when
+// there is none). A loop-end marker standing before the loop-start marker
+// belongs to the head. Saving joins head, markers, loop code and tail, so a
+// template the save wrote loads into fields that save to the same bytes, any
+// file is byte-stable from its first save on, and a save keeps every byte
+// from where the loop code begins.
 Text template_tail(std::string_view t) {
-  const int b = text_find(t, kLoopEnd);
-  if (b == -1) return {};
-  return Text(t.substr(static_cast<std::size_t>(b - 1) + kLoopEnd.size()));
+  const int start = text_find(t, kLoopStart);
+  // Where the loop code begins: after the loop-start marker, or, without one,
+  // at byte (marker length - 1) as extract_between cuts it.
+  const int code =
+      start == -1 ? static_cast<int>(kLoopStart.size()) - 1 : start + static_cast<int>(kLoopStart.size());
+  const int end = text_find(t, kLoopEnd, code);
+  if (end != -1) return Text(t.substr(static_cast<std::size_t>(end - 1) + kLoopEnd.size()));
+  if (start == -1) return Text(t);
+  return Text(t.substr(static_cast<std::size_t>(start - 1) + kLoopStart.size()));
 }
 
 }  // namespace

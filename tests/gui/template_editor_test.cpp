@@ -160,6 +160,39 @@ class TemplateEditorTest : public QObject {
     QCOMPARE(s_.messages.size(), 1);
     QVERIFY(s_.messages[0].startsWith(QStringLiteral("您没把预览文件放在指定位置")));
   }
+
+  // A character typed into the head changes only that character's bytes in
+  // the saved file: every line break keeps the style the file had.
+  void edit_keepsTheFieldsLineBreakStyle() {
+    E2E_FIND(head, QPlainTextEdit, s_.window(), "编辑框3");
+    E2E_FIND(save, QPushButton, s_.window(), "按钮3");
+    E2E_FIND(editor, QRadioButton, s_.window(), "单选框3");
+    const QString file = template_file(QStringLiteral("basic"));
+    for (const char* line_break : {"\n", "\r", "\r\n"}) {
+      const auto lines = [line_break](std::initializer_list<const char*> parts) {
+        QByteArray joined;
+        for (const char* part : parts) joined += bytes(g(part)) + line_break;
+        return joined;
+      };
+      const QByteArray loop = bytes(g("[#商品循环开始#]")) + lines({"<li>", "[#商品标题#]"}) +
+                              bytes(g("[#商品循环结束#]")) + lines({"</ul>", "</html>"});
+      QVERIFY(pagloom::e2e::write_file(file, lines({"<html>", "<title>[#关键词#]</title>", "<ul>"}) + loop));
+      s_.ui().list_select(g("列表框1"), 0);
+      QCOMPARE(s_.ui().list_item(g("列表框1"), 0), g("basic"));
+      QTest::mouseClick(editor, Qt::LeftButton);  // loads the selected template
+
+      head->setFocus();
+      head->moveCursor(QTextCursor::Start);
+      QTest::keyClick(head, Qt::Key_Down);
+      QTest::keyClick(head, Qt::Key_End);
+      commit(head, QStringLiteral("新"));
+      s_.messages.clear();
+      QTest::mouseClick(save, Qt::LeftButton);
+      QCOMPARE(s_.messages, QStringList{QStringLiteral("保存模板成功")});
+      QCOMPARE(pagloom::e2e::read_file(file),
+               lines({"<html>", "<title>[#关键词#]</title>新", "<ul>"}) + loop);
+    }
+  }
 };
 
 QTEST_MAIN(TemplateEditorTest)

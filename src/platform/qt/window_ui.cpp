@@ -31,16 +31,37 @@ namespace {
 
 constexpr int kGbkRole = Qt::UserRole;  // the exact GBK bytes of a list item or cell
 
-// Controls that show line breaks take "\r\n" as one break; what the user
-// reads back gets "\r\n" again, like the edit boxes of the original platform.
+// Controls that show line breaks take a line break of the text as one break
+// of their own; what the user reads back gets that line break again.
 bool shows_line_breaks(const QWidget* w) {
   return qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QLabel*>(w) ||
          qobject_cast<const QAbstractButton*>(w);
 }
 
-QString for_display(const QWidget* w, const Text& text) {
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The one line-break style of `text` ("\r\n", "\n" or "\r"); "\r\n", the
+// platform's own, when it has no line break or mixes styles.
+QString line_break_of(const Text& text) {
+  bool crlf = false, lf = false, cr = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      crlf = true;
+      ++i;
+    } else if (text[i] == '\n') {
+      lf = true;
+    } else if (text[i] == '\r') {
+      cr = true;
+    }
+  }
+  if (lf && !crlf && !cr) return QStringLiteral("\n");
+  if (cr && !crlf && !lf) return QStringLiteral("\r");
+  return kCrLf;
+}
+
+QString for_display(const QWidget* w, const Text& text, const QString& line_break) {
   QString s = from_gbk(text);
-  if (shows_line_breaks(w)) s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  if (shows_line_breaks(w) && line_break != QStringLiteral("\n")) s.replace(line_break, QStringLiteral("\n"));
   return s;
 }
 
@@ -55,8 +76,9 @@ QString shown_text(const QWidget* w) {
   return {};
 }
 
-Text from_display(const QWidget* w, QString shown) {
-  if (shows_line_breaks(w)) shown.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+Text from_display(const QWidget* w, QString shown, const QString& line_break) {
+  if (shows_line_breaks(w) && line_break != QStringLiteral("\n"))
+    shown.replace(QLatin1Char('\n'), line_break);
   return to_gbk(shown);
 }
 
@@ -104,15 +126,24 @@ Text WindowUi::text(std::string_view name) const {
   if (auto it = written_.find(w); it != written_.end()) {
     if (qobject_cast<QPlainTextEdit*>(w) || shown_text(w) == it->second.shown) return it->second.text;
   }
-  return from_display(w, shown_text(w));
+  return from_display(w, shown_text(w), line_break(w));
+}
+
+QString WindowUi::line_break(const QWidget* w) const {
+  const auto it = line_breaks_.find(w);
+  return it == line_breaks_.end() ? kCrLf : it->second;
 }
 
 void WindowUi::set_text(std::string_view name, const Text& text) {
   QWidget* w = control(name);
   if (!w) return;
-  const QString shown = for_display(w, text);
+  // A multi-line box keeps the line-break style of the text it was given, so
+  // that the user's edits change only the bytes they touch.
+  auto* box = qobject_cast<QPlainTextEdit*>(w);
+  if (box) line_breaks_[w] = line_break_of(text);
+  const QString shown = for_display(w, text, line_break(w));
   ++writing_;
-  if (auto* box = qobject_cast<QPlainTextEdit*>(w)) {
+  if (box) {
     box->setPlainText(shown);
   } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
     edit->setText(shown);
@@ -141,13 +172,13 @@ void WindowUi::append_log(const Text& text) {
   if (!box) return;
   auto it = written_.find(box);
   if (it == written_.end())
-    it = written_.emplace(box, Written{from_display(box, box->toPlainText()), {}}).first;
+    it = written_.emplace(box, Written{from_display(box, box->toPlainText(), line_break(box)), {}}).first;
   it->second.text += text;
 
   ++writing_;
   QTextCursor end(box->document());
   end.movePosition(QTextCursor::End);
-  end.insertText(for_display(box, text));
+  end.insertText(for_display(box, text, line_break(box)));
   --writing_;
   box->moveCursor(QTextCursor::End);
   box->ensureCursorVisible();

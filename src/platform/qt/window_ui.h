@@ -77,6 +77,8 @@ class WindowUi final : public Ui {
   [[nodiscard]] QWidget* control(std::string_view name) const;
   void track_edits(QPlainTextEdit* box);
   void remember(QWidget* w, Text text);
+  // The line break a multi-line box's text carries, from the last text set.
+  [[nodiscard]] QString line_break(const QWidget* w) const;
 
   QWidget& window_;
   QPointer<QPlainTextEdit> log_box_;  // 编辑框8
@@ -85,7 +87,8 @@ class WindowUi final : public Ui {
   // Texts written through this interface, per control, dropped when the user
   // edits a multi-line box (the others are compared with what they show).
   std::unordered_map<const QWidget*, Written> written_;
-  std::unordered_map<const QWidget*, QUrl> requested_;  // last navigation per viewer
+  std::unordered_map<const QWidget*, QString> line_breaks_;  // "\r\n" when absent
+  std::unordered_map<const QWidget*, QUrl> requested_;       // last navigation per viewer
   int changing_ = 0;
   int writing_ = 0;
 };

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ctime>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "fakes/fake_context.h"
 #include "unit/generation/generation_pages.h"
+#include "unit/generation/promotion_reference.h"
 
 namespace pagloom::testing {
 namespace {
@@ -66,6 +69,13 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"NoBlockEndGivesEmptyRowsButKeepsEntries",
                   "0123456789list-info onerror id=1\" list-info onerror id=2\"",
                   {{"", "", ""}, {"", "", ""}}},
+        // A block never reaches into the next entry, even when its own
+        // "J_WangWang" is missing and another one follows further on.
+        ParseCase{
+            "BlockEndsAtTheNextEntry",
+            "0123456789list-info onerror id=1\" _blank\">A 掌柜：M list-info onerror id=2\" _blank\">B</a> "
+            "掌柜：N<span J_WangWang",
+            {{"1", "", ""}, {"2", "B", "N"}}},
         ParseCase{"EntriesSharingABlockGiveEqualRows",
                   "0123456789list-info list-info onerror id=3\" J_WangWang",
                   {{"3", "", ""}, {"3", "", ""}}}),
@@ -80,27 +90,8 @@ TEST(PromotionList, StopAlreadySetAddsExactlyOneRowThenPauses) {
   EXPECT_EQ(w.ui.sleeps, std::vector<int>{200});
 }
 
-// The parser reuses searches between entries; it must still give exactly
-// what cutting every entry with extract_between gives, GBK bytes included.
-Rows reference_rows(std::string_view page) {
-  std::vector<int> positions;
-  for (int previous = 1;;) {
-    const int found = text_find(page, "list-info", previous + 9);
-    if (found == -1) break;
-    positions.push_back(found);
-    previous = found;
-  }
-  Rows rows;
-  for (const int p : positions) {
-    const Text block = extract_between(page, "onerror", "J_WangWang", p);
-    const Text title =
-        text_replace(text_replace(extract_between(block, "_blank\">", "</a>", 0), "<span>", ""), "</span>");
-    rows.push_back(
-        {extract_between(block, "id=", "\"", 0), title, extract_between(block, "掌柜：", "<span", 0)});
-  }
-  return rows;
-}
-
+// The parser reuses searches between entries; it must still give exactly the
+// rows of the plain cut, GBK bytes included.
 TEST(PromotionList, MatchesCuttingEveryEntryOnRandomPages) {
   const std::vector<std::string> pieces = {
       "list-info", "onerror", "J_WangWang", "id=", "\"",   "_blank\">", "</a>", "掌柜：", "<span",
@@ -113,8 +104,47 @@ TEST(PromotionList, MatchesCuttingEveryEntryOnRandomPages) {
       page += pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
     }
     FakeWorld w;
-    ASSERT_EQ(collect(w, page), reference_rows(page)) << "page: " << page;
+    ASSERT_EQ(collect(w, page), reference_promotion_rows(page)) << "page: " << page;
   }
+}
+
+// A page whose every entry has its own "onerror" but whose only "J_WangWang"
+// (after a "</a>") stands at the very end must parse in time linear in the
+// page, like a well-formed page of the same size: each block stops at the
+// next entry instead of running to the end.
+TEST(PromotionList, HostilePageParsesAsFastAsAWellFormedOne) {
+  constexpr std::size_t kSize = 1 << 20;
+  Text well_formed, hostile;
+  for (int i = 0; well_formed.size() < kSize; ++i) {
+    well_formed += promotion_entry(number_to_text(i), "红帽子 <span>新款</span>", "老王");
+  }
+  for (int i = 0; hostile.size() < kSize; ++i) {
+    hostile += text_concat("<div class=\"list-info\"><img onerror=\"x\"><a href=\"?id=", number_to_text(i),
+                           "\" target=\"_blank\">红帽子 <span>新款</span><p>掌柜：老王</p></div>");
+  }
+  hostile += "</a><span class=\"J_WangWang\">";
+  // Processor time (<chrono> does not build with GBK literals), the best of
+  // five runs, so that other work on the machine does not count.
+  const auto fastest = [](const Text& page, std::size_t& rows) {
+    double best = 1e9;
+    for (int round = 0; round < 5; ++round) {
+      FakeWorld w;
+      const std::clock_t begin = std::clock();
+      collect_promotion_list(w.ctx, page);
+      best = std::min(best, static_cast<double>(std::clock() - begin) / CLOCKS_PER_SEC);
+      rows = w.ui.list_views[std::string(kList)].rows.size();
+    }
+    return best;
+  };
+  std::size_t well_formed_rows = 0, hostile_rows = 0;
+  const double well_formed_time = fastest(well_formed, well_formed_rows);
+  const double hostile_time = fastest(hostile, hostile_rows);
+  ::testing::Test::RecordProperty("hostile_ms", static_cast<int>(hostile_time * 1000));
+  ::testing::Test::RecordProperty("well_formed_ms", static_cast<int>(well_formed_time * 1000));
+  EXPECT_GT(hostile_rows, 5000u);
+  EXPECT_GT(well_formed_rows, 5000u);
+  EXPECT_LE(hostile_time, 3 * well_formed_time)
+      << "hostile " << hostile_time << " s, well-formed " << well_formed_time << " s";
 }
 
 }  // namespace
