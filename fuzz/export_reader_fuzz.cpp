@@ -44,7 +44,8 @@ const std::string& workbook_path() {
 bool write_workbook(const std::uint8_t* data, std::size_t size) {
   std::FILE* f = std::fopen(workbook_path().c_str(), "wb");
   if (f == nullptr) return false;
-  const bool ok = std::fwrite(data, 1, size, f) == size;
+  // An empty input may come as a null pointer, which fwrite must not see.
+  const bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
   return std::fclose(f) == 0 && ok;
 }
 
