@@ -474,7 +474,7 @@ std::optional<Globals> read_globals(std::string_view workbook, std::string_view 
         break;
     }
   }
-  if (!ended || !g.sheet_offset) return std::nullopt;
+  if (!ended) return std::nullopt;
   return g;
 }
 
@@ -630,6 +630,8 @@ std::optional<ScannedSheet> scan_sheet(std::string_view file, std::string_view s
 
   ScannedSheet out;
   out.whole_sectors = compound.whole_sectors();
+  if (!globals->sheet_offset) return out;
+  out.has_sheet = true;
   out.from_1904 = globals->from_1904;
   Records records(workbook, *globals->sheet_offset);
   std::uint16_t type = 0;

@@ -44,6 +44,8 @@ struct ScannedSheet {
   std::uint32_t columns = 0;
   // The file is whole sectors: a workbook cut short is not.
   bool whole_sectors = false;
+  // The workbook holds the sheet; when not, nothing else is filled in.
+  bool has_sheet = false;
   // The workbook counts serial numbers from 1904-01-01 (DATEMODE).
   bool from_1904 = false;
   // Cells by row * 256 + column.
@@ -51,10 +53,10 @@ struct ScannedSheet {
 };
 
 // The cells of the worksheet named `sheet` (letter case of ASCII letters
-// ignored) in the bytes of an .xls file; nullopt when the bytes are not a
-// compound file holding a whole BIFF8 workbook with that sheet (its records
-// up to the sheet's EOF, every shared string a cell names, every cell record
-// well formed) or hold more cells or text than kMaxCells and kMaxStreamBytes.
+// ignored) in the bytes of an .xls file, or has_sheet false when the
+// workbook has no such sheet; nullopt when the bytes are not a compound file
+// holding a whole BIFF8 workbook (its records up to the sheet's EOF, every shared string a cell names, every
+// cell record well formed) or hold more cells or text than kMaxCells and kMaxStreamBytes.
 [[nodiscard]] std::optional<ScannedSheet> scan_sheet(std::string_view file, std::string_view sheet);
 
 }  // namespace pagloom::xls_reader

@@ -207,6 +207,7 @@ Status read_records(const char* path, std::string_view sheet, xls_wire::Encoder&
     // more than one CONTINUE record): they are read from the scan alone.
     // A file cut short is refused either way.
     if (!scanned || !scanned->whole_sectors) return Status::CannotOpen;
+    if (!scanned->has_sheet) return Status::NoSuchSheet;
     if (!dimensions_within_format(scanned->rows, scanned->columns)) return Status::Unreadable;
     return write_rows(
         scanned->rows, scanned->columns,

@@ -191,6 +191,25 @@ TEST_F(FreexlSpreadsheetTest, LongTextsAreReadWhole) {
   EXPECT_EQ(got.lossy_cells, 0);
 }
 
+// Twins of workbooks with one more sheet holding a text FreeXL cannot read,
+// so FreeXL refuses the whole file and its records are read directly: they
+// give what FreeXL gives for the workbook itself (numbers, dates, times,
+// booleans, short rows, sheet lookup).
+class ReadsRefusedTwin : public FreexlSpreadsheetTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ReadsRefusedTwin, AsTheWorkbookItself) {
+  const QString name = QString::fromUtf8(GetParam());
+  const SheetRecords own = read(name + QStringLiteral(".xls"));
+  const SheetRecords twin = read(name + QStringLiteral("_refused.xls"));
+  EXPECT_EQ(twin.status, own.status);
+  EXPECT_EQ(twin.records, own.records);
+  EXPECT_EQ(twin.lossy_cells, own.lossy_cells);
+}
+
+INSTANTIATE_TEST_SUITE_P(Workbooks, ReadsRefusedTwin,
+                         ::testing::Values("text", "numbers", "dates", "short_rows", "two_sheets", "booleans",
+                                           "upper_case", "heading_only", "no_page1"));
+
 TEST_F(FreexlSpreadsheetTest, PasswordProtectedIsUnreadable) {
   const SheetRecords got = read("password.xls");
   EXPECT_EQ(got.status, Status::Unreadable);
