@@ -191,6 +191,21 @@ TEST_F(FreexlSpreadsheetTest, LongTextsAreReadWhole) {
   EXPECT_EQ(got.lossy_cells, 0);
 }
 
+// A workbook written record by record (make_workbook.py's handmade), which
+// FreeXL refuses: shared strings split inside formatting runs, characters
+// and phonetic data; LABEL, RK, MULRK, MULBLANK and NUMBER cells.
+TEST_F(FreexlSpreadsheetTest, RecordsOfEveryKindAreReadDirectly) {
+  QFile expected_file(path("long_text.txt"));
+  ASSERT_TRUE(expected_file.open(QIODevice::ReadOnly));
+  const QByteArray long_ascii = expected_file.readAll().split('\n').value(0);
+  const SheetRecords got = read("handmade.xls");
+  ASSERT_EQ(got.status, Status::Ok);
+  const Records expected = {gbk_row({"Rich!", "Phon", "ab中文cd", "label中", "7.00000000", "1.23000000"}),
+                            gbk_row({"1.00000000", "2.50000000", "-3.00000000", "", "", "0.10000000"}),
+                            {to_gbk(QString::fromUtf8(long_ascii))}};
+  EXPECT_EQ(got.records, expected);
+}
+
 // Twins of workbooks with one more sheet holding a text FreeXL cannot read,
 // so FreeXL refuses the whole file and its records are read directly: they
 // give what FreeXL gives for the workbook itself (numbers, dates, times,
