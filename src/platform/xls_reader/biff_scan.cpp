@@ -1,5 +1,6 @@
 #include "platform/xls_reader/biff_scan.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -144,6 +145,9 @@ class CompoundFile final {
   std::string mini_stream_;
 };
 
+// No BIFF8 record holds more data than this; a longer one is damage.
+constexpr std::uint16_t kMaxRecordData = 8224;
+
 // BIFF records of a stream from `at`: type, then the record's data.
 class Records final {
  public:
@@ -151,11 +155,13 @@ class Records final {
   bool next(std::uint16_t& type, std::string_view& data) {
     if (!peek(type)) return false;
     const std::uint16_t length = u16(stream_, at_ + 2);
-    if (stream_.size() - at_ - 4 < length) return false;
+    if (length > kMaxRecordData || stream_.size() - at_ - 4 < length) return false;
     data = stream_.substr(at_ + 4, length);
     at_ += 4 + std::size_t{length};
     return true;
   }
+  // Where the next record starts.
+  [[nodiscard]] std::size_t at() const { return at_; }
   // The type of the next record, which stays next.
   bool peek(std::uint16_t& type) const {
     if (at_ > stream_.size() || stream_.size() - at_ < 4) return false;
@@ -193,6 +199,29 @@ constexpr std::uint16_t kSharedFormula = 0x04BC;
 constexpr std::uint16_t kArray = 0x0221;
 constexpr std::uint16_t kTable = 0x0236;
 
+// The record types a BIFF8 worksheet substream holds. Another type there
+// is damage (a flipped type would otherwise hide a cell).
+bool known_sheet_record(std::uint16_t type) {
+  static constexpr std::uint16_t kKnown[] = {
+      0x0006, 0x000A, 0x000C, 0x000D, 0x000E, 0x000F, 0x0010, 0x0011, 0x0012, 0x0013, 0x0014, 0x0015, 0x0019,
+      0x001A, 0x001B, 0x001C, 0x001D, 0x0026, 0x0027, 0x0028, 0x0029, 0x002A, 0x002B, 0x003C, 0x0041, 0x004D,
+      0x0051, 0x0055, 0x005D, 0x005F, 0x0060, 0x0063, 0x007D, 0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0090,
+      0x0094, 0x0099, 0x009B, 0x009D, 0x009E, 0x00A0, 0x00A1, 0x00AB, 0x00AF, 0x00B0, 0x00B1, 0x00B2, 0x00B4,
+      0x00B5, 0x00B6, 0x00BD, 0x00BE, 0x00C5, 0x00C6, 0x00C7, 0x00C8, 0x00C9, 0x00CA, 0x00CB, 0x00CD, 0x00CE,
+      0x00D7, 0x00D8, 0x00DD, 0x00E5, 0x00E9, 0x00EC, 0x00ED, 0x00EF, 0x00F1, 0x00F2, 0x00FD, 0x0100, 0x0103,
+      0x0106, 0x0122, 0x013D, 0x015F, 0x0160, 0x01AE, 0x01B0, 0x01B1, 0x01B2, 0x01B6, 0x01B8, 0x01BA, 0x01BE,
+      0x0200, 0x0201, 0x0203, 0x0204, 0x0205, 0x0207, 0x0208, 0x020B, 0x0221, 0x0225, 0x0236, 0x023E, 0x027E,
+      0x04BC, 0x0800, 0x0801, 0x0802, 0x0803, 0x0804, 0x0805, 0x0806, 0x0807, 0x0808, 0x0809, 0x080A, 0x080B,
+      0x0810, 0x0850, 0x0851, 0x0852, 0x0853, 0x0854, 0x0855, 0x0856, 0x0857, 0x0858, 0x0859, 0x085A, 0x0862,
+      0x0863, 0x0864, 0x0866, 0x0867, 0x0868, 0x0869, 0x086A, 0x086B, 0x086C, 0x086D, 0x0871, 0x0872, 0x0874,
+      0x0875, 0x0876, 0x0877, 0x0878, 0x0879, 0x087A, 0x087B, 0x087C, 0x087D, 0x087E, 0x087F, 0x0880, 0x0881,
+      0x0882, 0x0883, 0x0884, 0x0885, 0x0886, 0x0887, 0x0888, 0x0889, 0x088A, 0x088B, 0x088C, 0x088D, 0x088E,
+      0x088F, 0x0890, 0x0891, 0x0892, 0x0893, 0x0894, 0x0895, 0x0896, 0x0897, 0x0898, 0x0899, 0x089A, 0x089B,
+      0x089C, 0x089D, 0x089E, 0x089F, 0x08A0, 0x08A1, 0x08A2, 0x08A3, 0x08A4, 0x08A5, 0x08A6, 0x08A7, 0x08C8,
+      0x08C9, 0x08CA, 0x08CB, 0x08CC, 0x08CD, 0x08CE, 0x08CF};
+  return std::binary_search(std::begin(kKnown), std::end(kKnown), type);
+}
+
 // The data of a record and of the CONTINUE records after it, read as one
 // run. Character data split over a record boundary restarts in the next
 // record with a byte giving its width; everything else runs straight on.
@@ -228,6 +257,9 @@ class Run final {
     }
     return true;
   }
+  // True when no byte of the run is left.
+  bool at_end() { return !settle(); }
+
   // `count` characters, one byte each (the first eight bits of UTF-16) or
   // UTF-16LE when `wide`, appended to `out` as UTF-16 units.
   bool characters(std::size_t count, bool wide, std::u16string& out) {
@@ -293,8 +325,8 @@ void append_utf8(std::string& out, std::uint32_t c) {
   }
 }
 
-// UTF-16 as UTF-8; a surrogate without its pair gives U+FFFD.
-std::string utf8(const std::u16string& units) {
+// UTF-16 as UTF-8; nullopt for a surrogate without its pair.
+std::optional<std::string> utf8(const std::u16string& units) {
   std::string out;
   for (std::size_t i = 0; i < units.size(); ++i) {
     const std::uint32_t c = units[i];
@@ -303,7 +335,7 @@ std::string utf8(const std::u16string& units) {
       append_utf8(out, 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00));
       ++i;
     } else if (c >= 0xD800 && c < 0xE000) {
-      append_utf8(out, 0xFFFD);
+      return std::nullopt;
     } else {
       append_utf8(out, c);
     }
@@ -313,7 +345,8 @@ std::string utf8(const std::u16string& units) {
 
 // A string with a 16-bit character count (XLUnicodeRichExtendedString when
 // `rich`, as in the shared-string table; else XLUnicodeString): formatting
-// runs and phonetic data are skipped.
+// runs and phonetic data are skipped. Invalid UTF-16 fails, as it fails
+// FreeXL's conversion.
 bool read_string(Run& run, bool rich, std::string& out) {
   std::uint16_t count = 0;
   std::uint8_t flags = 0;
@@ -325,18 +358,25 @@ bool read_string(Run& run, bool rich, std::string& out) {
   std::u16string units;
   if (!run.characters(count, (flags & 0x01) != 0, units)) return false;
   if (!run.skip(std::uint64_t{runs} * 4) || !run.skip(phonetic)) return false;
-  out = utf8(units);
+  std::optional<std::string> text = utf8(units);
+  if (!text) return false;
+  out = std::move(*text);
   return true;
 }
 
-// The shared strings, as many as the table holds up to the count it claims
-// (each string takes bytes of the file, so the count bounds nothing here).
-std::vector<std::string> shared_strings(Run run) {
+// The shared strings; nullopt unless the table holds exactly as many as it
+// claims and ends with the last (a shifted length shows as either). The
+// count bounds nothing here: each string takes bytes of the file.
+std::optional<std::vector<std::string>> shared_strings(Run run) {
   std::vector<std::string> strings;
   std::uint32_t total = 0, unique = 0;
-  if (!run.u32le(total) || !run.u32le(unique)) return strings;
+  if (!run.u32le(total) || !run.u32le(unique)) return std::nullopt;
   std::string s;
-  while (strings.size() < unique && read_string(run, true, s)) strings.push_back(std::move(s));
+  while (strings.size() < unique) {
+    if (!read_string(run, true, s)) return std::nullopt;
+    strings.push_back(std::move(s));
+  }
+  if (!run.at_end()) return std::nullopt;
   return strings;
 }
 
@@ -454,9 +494,12 @@ std::optional<Globals> read_globals(std::string_view workbook, std::string_view 
           if (name && same_ascii_fold(*name, sheet)) g.sheet_offset = u32(data, 0);
         }
         break;
-      case kSst:
-        g.strings = shared_strings(run_with_continues(data, records));
+      case kSst: {
+        std::optional<std::vector<std::string>> strings = shared_strings(run_with_continues(data, records));
+        if (!strings) return std::nullopt;
+        g.strings = std::move(*strings);
         break;
+      }
       case kDateMode:
         g.from_1904 = data.size() >= 2 && u16(data, 0) == 1;
         break;
@@ -499,7 +542,9 @@ class CellReader final {
     switch (type) {
       case kDimensions:
         if (data.size() < 14) return false;
+        first_row_ = u32(data, 0);
         out_.rows = u32(data, 4);
+        first_column_ = u16(data, 8);
         out_.columns = u16(data, 10);
         dimensions_ = true;
         return true;
@@ -550,7 +595,8 @@ class CellReader final {
         Run run = run_with_continues(data, records);
         std::string text;
         if (!read_string(run, false, text)) return false;
-        return put(key, ScannedCell{CellKind::Formula, false, NumberShape::Plain, 0, std::move(text)});
+        return put(key, ScannedCell{CellKind::Formula, false, NumberShape::Plain, 0, std::move(text)},
+                   key % 256);
       }
       default:
         return true;
@@ -558,6 +604,10 @@ class CellReader final {
   }
 
   [[nodiscard]] bool saw_dimensions() const { return dimensions_; }
+  [[nodiscard]] bool cells_within_dimensions() const {
+    return !any_cell_ || (first_row_ <= min_row_ && max_row_ < out_.rows && first_column_ <= min_column_ &&
+                          max_column_ < out_.columns);
+  }
 
  private:
   bool formula(std::string_view data) {
@@ -593,8 +643,14 @@ class CellReader final {
                ScannedCell{CellKind::Number, true, shape_of_xf(g_, xf), value, {}}, column);
   }
   // A cell beyond the format's 256 columns is no cell of the sheet.
-  bool put(std::uint32_t key, ScannedCell cell, std::size_t column = 0) {
+  bool put(std::uint32_t key, ScannedCell cell, std::size_t column) {
     if (column >= xls_wire::kMaxColumns) return true;
+    const std::uint32_t row = key / 256;
+    min_row_ = any_cell_ ? std::min(min_row_, row) : row;
+    max_row_ = any_cell_ ? std::max(max_row_, row) : row;
+    min_column_ = any_cell_ ? std::min(min_column_, column) : column;
+    max_column_ = any_cell_ ? std::max(max_column_, column) : column;
+    any_cell_ = true;
     text_bytes_ += cell.text.size();
     if (text_bytes_ > xls_wire::kMaxStreamBytes) return false;
     out_.cells[key] = std::move(cell);
@@ -606,6 +662,11 @@ class CellReader final {
   std::optional<std::uint32_t> pending_text_;
   std::size_t text_bytes_ = 0;
   bool dimensions_ = false;
+  std::uint32_t first_row_ = 0;
+  std::size_t first_column_ = 0;
+  bool any_cell_ = false;
+  std::uint32_t min_row_ = 0, max_row_ = 0;
+  std::size_t min_column_ = 0, max_column_ = 0;
 };
 
 }  // namespace
@@ -639,9 +700,18 @@ std::optional<ScannedSheet> scan_sheet(std::string_view file, std::string_view s
   if (!records.next(type, data) || type != kBof) return std::nullopt;
   CellReader reader(*globals, out);
   while (records.next(type, data)) {
-    if (type == kEof)
-      return reader.saw_dimensions() ? std::optional<ScannedSheet>(std::move(out)) : std::nullopt;
+    if (type == kEof) {
+      // The substream ends here: what follows is the next one's BOF, the
+      // stream's end or its zero padding, unless the walk went astray.
+      std::string_view rest = std::string_view(workbook).substr(records.at());
+      const bool next_bof = rest.size() >= 2 && u16(rest, 0) == kBof;
+      if (!next_bof && rest.find_first_not_of('\0') != std::string_view::npos) return std::nullopt;
+      if (!reader.saw_dimensions()) return std::nullopt;
+      out.cells_within_dimensions = reader.cells_within_dimensions();
+      return out;
+    }
     if (!reader.take(type, data, records)) return std::nullopt;
+    if (!known_sheet_record(type)) out.known_records_only = false;
   }
   return std::nullopt;  // the sheet's records end without EOF
 }

@@ -44,6 +44,10 @@ struct ScannedSheet {
   std::uint32_t columns = 0;
   // The file is whole sectors: a workbook cut short is not.
   bool whole_sectors = false;
+  // Every cell with a value lies within the DIMENSIONS record's range.
+  bool cells_within_dimensions = false;
+  // Every record of the sheet is of a type a worksheet holds.
+  bool known_records_only = true;
   // The workbook holds the sheet; when not, nothing else is filled in.
   bool has_sheet = false;
   // The workbook counts serial numbers from 1904-01-01 (DATEMODE).

@@ -208,7 +208,11 @@ Status read_records(const char* path, std::string_view sheet, xls_wire::Encoder&
     // A file cut short is refused either way.
     if (!scanned || !scanned->whole_sectors) return Status::CannotOpen;
     if (!scanned->has_sheet) return Status::NoSuchSheet;
-    if (!dimensions_within_format(scanned->rows, scanned->columns)) return Status::Unreadable;
+    // Cells beyond what DIMENSIONS claims, or a record of a type no sheet
+    // holds, mean the file is damaged.
+    if (!dimensions_within_format(scanned->rows, scanned->columns) || !scanned->cells_within_dimensions ||
+        !scanned->known_records_only)
+      return Status::Unreadable;
     return write_rows(
         scanned->rows, scanned->columns,
         [&](std::uint32_t r, std::uint32_t c, std::string& text) {
