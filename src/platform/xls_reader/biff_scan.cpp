@@ -605,6 +605,7 @@ class CellReader final {
 
   [[nodiscard]] bool saw_dimensions() const { return dimensions_; }
   [[nodiscard]] bool cells_within_dimensions() const {
+    if (beyond_format_) return false;
     return !any_cell_ || (first_row_ <= min_row_ && max_row_ < out_.rows && first_column_ <= min_column_ &&
                           max_column_ < out_.columns);
   }
@@ -619,8 +620,9 @@ class CellReader final {
       return put(row * 256 + column, std::move(cell), column);
     }
     switch (static_cast<unsigned char>(data[6])) {
-      case 0:  // text, in the STRING record that follows
-        if (column < 256) pending_text_ = row * 256 + column;
+      case 0:                                                     // text, in the STRING record that follows
+        if (column >= 256) return put(0, ScannedCell{}, column);  // beyond the format
+        pending_text_ = row * 256 + column;
         return true;
       case 1:
         return put(
@@ -642,9 +644,13 @@ class CellReader final {
     return put(row * 256 + static_cast<std::uint32_t>(column),
                ScannedCell{CellKind::Number, true, shape_of_xf(g_, xf), value, {}}, column);
   }
-  // A cell beyond the format's 256 columns is no cell of the sheet.
+  // A cell beyond the format's 256 columns is no cell of the sheet: it
+  // counts as one beyond the DIMENSIONS record.
   bool put(std::uint32_t key, ScannedCell cell, std::size_t column) {
-    if (column >= xls_wire::kMaxColumns) return true;
+    if (column >= xls_wire::kMaxColumns) {
+      beyond_format_ = true;
+      return true;
+    }
     const std::uint32_t row = key / 256;
     min_row_ = any_cell_ ? std::min(min_row_, row) : row;
     max_row_ = any_cell_ ? std::max(max_row_, row) : row;
@@ -665,6 +671,7 @@ class CellReader final {
   std::uint32_t first_row_ = 0;
   std::size_t first_column_ = 0;
   bool any_cell_ = false;
+  bool beyond_format_ = false;
   std::uint32_t min_row_ = 0, max_row_ = 0;
   std::size_t min_column_ = 0, max_column_ = 0;
 };
