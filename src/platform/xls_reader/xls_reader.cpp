@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,8 +21,7 @@ using xls_wire::Status;
 
 // Stream pieces are handed on once they reach this size.
 constexpr std::size_t kFlushBytes = 64 * 1024;
-// A workbook larger than this is not scanned for boolean cells (FreeXL
-// still reads it).
+// A workbook larger than this is not scanned (FreeXL alone reads it).
 constexpr long kMaxScannedFile = 64L << 20;
 
 // The whole file, or the empty text when it cannot be read or is too large.
@@ -104,10 +106,121 @@ std::string cell_text(const FreeXL_CellValue& cell) {
   }
 }
 
+// "YYYY-MM-DD" of the day `days` after 1970-01-01 (proleptic Gregorian).
+std::string civil_date(std::int64_t days) {
+  days += 719468;
+  const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  const std::int64_t doe = days - era * 146097;
+  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::int64_t mp = (5 * doy + 2) / 153;
+  const std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
+  const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
+  const std::int64_t y = yoe + era * 400 + (m <= 2 ? 1 : 0);
+  char buf[80];
+  std::snprintf(buf, sizeof buf, "%04lld-%02lld-%02lld", static_cast<long long>(y), static_cast<long long>(m),
+                static_cast<long long>(d));
+  return buf;
+}
+
+// A date-formatted number in the texts cell_text gives for FreeXL's dates;
+// nullopt outside the serials of years 1900 to 9999.
+std::optional<std::string> date_text(double serial, NumberShape shape, bool from_1904) {
+  if (!(serial >= 0 && serial < 2958466)) return std::nullopt;
+  const long long seconds = std::llround(serial * 86400);
+  long long days = seconds / 86400;
+  const long long in_day = seconds % 86400;
+  // Day 0 of the 1900 system is 1899-12-31 up to its day 60, which stands
+  // for a 29 February 1900 that never was; 1899-12-30 after it.
+  const long long epoch = from_1904 ? -24107 : (days < 61 ? -25568 : -25569);  // days from 1970-01-01
+  char time[80];
+  std::snprintf(time, sizeof time, "%02lld:%02lld:%02lld", in_day / 3600, in_day / 60 % 60, in_day % 60);
+  switch (shape) {
+    case NumberShape::Date:
+      return civil_date(days + epoch) + " 00:00:00";
+    case NumberShape::DateTime:
+      return civil_date(days + epoch) + " " + time;
+    case NumberShape::Time:
+      return std::string("1899-12-30 ") + time;
+    case NumberShape::Plain:
+      break;
+  }
+  return std::nullopt;
+}
+
+std::string scanned_text(const ScannedCell& cell, bool from_1904) {
+  if (!cell.is_number) return cell.text;
+  if (cell.shape != NumberShape::Plain) {
+    if (std::optional<std::string> date = date_text(cell.number, cell.shape, from_1904))
+      return *std::move(date);
+  }
+  return fixed8(cell.number);
+}
+
+// Writes the records after the heading row of a sheet of `rows` x `columns`
+// (counts from the file, checked before) whose cells `text_at(row, column,
+// text)` gives; false when a cell cannot be read.
+template <class TextAt>
+Status write_rows(std::uint32_t rows, std::uint32_t columns, TextAt text_at, xls_wire::Encoder& out,
+                  const std::function<void(std::string_view)>& emit) {
+  // Empty rows are sent only once a later row holds something: a DIMENSIONS
+  // record may claim rows beyond the last cell.
+  std::vector<std::string> record;
+  const std::vector<std::string> empty_record;
+  std::uint32_t pending_empty = 0;
+  for (std::uint32_t r = 1; r < rows; ++r) {
+    record.clear();
+    for (std::uint32_t c = 0; c < columns; ++c) {
+      record.emplace_back();
+      if (!text_at(r, c, record.back()) || record.back().size() > xls_wire::kMaxCellBytes)
+        return Status::Unreadable;
+    }
+    if (std::all_of(record.begin(), record.end(), [](const std::string& cell) { return cell.empty(); })) {
+      ++pending_empty;
+      continue;
+    }
+    for (; pending_empty > 0; --pending_empty) out.record(empty_record);
+    out.record(record);
+    if (out.pending() >= kFlushBytes) emit(out.take());
+  }
+  return Status::Ok;
+}
+
+// The counts come from the file: a damaged one claims anything.
+bool dimensions_within_format(std::uint32_t rows, std::uint32_t columns) {
+  return rows <= xls_wire::kMaxRows && columns <= xls_wire::kMaxColumns && !(rows > 0 && columns == 0);
+}
+
 Status read_records(const char* path, std::string_view sheet, xls_wire::Encoder& out,
                     const std::function<void(std::string_view)>& emit) {
+  // The workbook's own records, for what FreeXL reads wrongly or not at all.
+  const std::optional<ScannedSheet> scanned = scan_sheet(file_bytes(path), sheet);
+  auto scanned_cell = [&scanned](std::uint32_t r, std::uint32_t c) -> const ScannedCell* {
+    if (!scanned || scanned->cells.empty()) return nullptr;
+    const auto found = scanned->cells.find(r * 256 + c);
+    return found == scanned->cells.end() ? nullptr : &found->second;
+  };
+
   Workbook book(path);
-  if (!book.is_open()) return Status::CannotOpen;
+  if (!book.is_open()) {
+    // FreeXL refuses some whole workbooks (a shared string running over
+    // more than one CONTINUE record): they are read from the scan alone.
+    // A file cut short is refused either way.
+    if (!scanned || !scanned->whole_sectors) return Status::CannotOpen;
+    if (!scanned->has_sheet) return Status::NoSuchSheet;
+    // Cells beyond what DIMENSIONS claims, or a record of a type no sheet
+    // holds, mean the file is damaged.
+    if (!dimensions_within_format(scanned->rows, scanned->columns) || !scanned->cells_within_dimensions ||
+        !scanned->known_records_only)
+      return Status::Unreadable;
+    return write_rows(
+        scanned->rows, scanned->columns,
+        [&](std::uint32_t r, std::uint32_t c, std::string& text) {
+          if (const ScannedCell* cell = scanned_cell(r, c)) text = scanned_text(*cell, scanned->from_1904);
+          return true;
+        },
+        out, emit);
+  }
   const void* handle = book.handle();
 
   // FreeXL opens a password-protected workbook but cannot decrypt its cells.
@@ -124,46 +237,32 @@ Status read_records(const char* path, std::string_view sheet, xls_wire::Encoder&
   if (freexl_select_active_worksheet(handle, static_cast<unsigned short>(index)) != FREEXL_OK ||
       freexl_worksheet_dimensions(handle, &rows, &columns) != FREEXL_OK)
     return Status::Unreadable;
-  // The counts come from the file: a damaged one claims anything.
-  if (rows > xls_wire::kMaxRows || columns > xls_wire::kMaxColumns || (rows > 0 && columns == 0))
-    return Status::Unreadable;
+  if (!dimensions_within_format(rows, columns)) return Status::Unreadable;
 
-  // FreeXL reads a boolean as the number 1 or 0, an error value as its code.
-  const CellTexts booleans = scan_boolean_cells(file_bytes(path), sheet).value_or(CellTexts());
-
-  // Row 0 is the heading row. Empty rows are sent only once a later row
-  // holds something: a DIMENSIONS record may claim rows beyond the last cell.
-  std::vector<std::string> record;
-  const std::vector<std::string> empty_record;
-  unsigned int pending_empty = 0;
-  for (unsigned int r = 1; r < rows; ++r) {
-    record.clear();
-    for (unsigned short c = 0; c < columns; ++c) {
-      if (!booleans.empty()) {
-        if (const auto found = booleans.find(r * 256 + c); found != booleans.end()) {
-          record.push_back(found->second);
-          continue;
+  // FreeXL reads a boolean as the number 1 or 0, an error value as its
+  // code, a formula as nothing: those cells come from the scan, and so does
+  // a text FreeXL leaves empty or cannot read. Numbers (and dates) stay
+  // FreeXL's.
+  const bool from_1904 = scanned && scanned->from_1904;
+  return write_rows(
+      rows, columns,
+      [&](std::uint32_t r, std::uint32_t c, std::string& text) {
+        const ScannedCell* own = scanned_cell(r, c);
+        if (own != nullptr && own->kind != CellKind::Text && own->kind != CellKind::Number) {
+          text = scanned_text(*own, from_1904);
+          return true;
         }
-      }
-      FreeXL_CellValue cell;
-      const int rc = freexl_get_cell_value(handle, r, c, &cell);
-      if (rc == FREEXL_ILLEGAL_CELL_ROW_COL) {
-        record.emplace_back();
-        continue;
-      }
-      if (rc != FREEXL_OK) return Status::Unreadable;
-      record.push_back(cell_text(cell));
-      if (record.back().size() > xls_wire::kMaxCellBytes) return Status::Unreadable;
-    }
-    if (std::all_of(record.begin(), record.end(), [](const std::string& cell) { return cell.empty(); })) {
-      ++pending_empty;
-      continue;
-    }
-    for (; pending_empty > 0; --pending_empty) out.record(empty_record);
-    out.record(record);
-    if (out.pending() >= kFlushBytes) emit(out.take());
-  }
-  return Status::Ok;
+        FreeXL_CellValue cell;
+        const int rc = freexl_get_cell_value(handle, r, static_cast<unsigned short>(c), &cell);
+        if (rc == FREEXL_ILLEGAL_CELL_ROW_COL) return true;
+        if (rc == FREEXL_OK) text = cell_text(cell);
+        if ((rc != FREEXL_OK || text.empty()) && own != nullptr && own->kind == CellKind::Text) {
+          text = own->text;
+          return true;
+        }
+        return rc == FREEXL_OK;
+      },
+      out, emit);
 }
 
 }  // namespace

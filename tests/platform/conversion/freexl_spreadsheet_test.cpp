@@ -58,6 +58,13 @@ class FreexlSpreadsheetTest : public ::testing::Test {
     write_file("header_only.xls", bytes.left(512));
     write_file("last_sector_missing.xls", bytes.left(bytes.size() - 512));
     write_file("last_byte_missing.xls", bytes.left(bytes.size() - 1));
+    // A workbook FreeXL does not read is read from its records: cut short,
+    // it is refused all the same.
+    QFile long_text(path("long_text.xls"));
+    ASSERT_TRUE(long_text.open(QIODevice::ReadOnly));
+    const QByteArray long_bytes = long_text.readAll();
+    write_file("long_text_last_sector_missing.xls", long_bytes.left(long_bytes.size() - 512));
+    write_file("long_text_last_byte_missing.xls", long_bytes.left(long_bytes.size() - 1));
 
     // DIMENSIONS (0x0200): first row, row count, first column, column count.
     const qsizetype dimensions = bytes.indexOf(QByteArray("\x00\x02\x0e\x00", 4));
@@ -137,6 +144,14 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"DatesAndTimes",
                  "dates.xls",
                  {gbk_row({"2023-05-06 00:00:00", "2023-05-06 07:08:09", "1899-12-30 07:08:09"})}},
+        // Results stored with the formulas: a number, a boolean, an error, a
+        // text in a STRING record that runs on in a CONTINUE record.
+        ReadCase{"FormulaResults",
+                 "formulas.xls",
+                 {gbk_row({"3.50000000", "TRUE", "",
+                           "ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGH中文"
+                           "zzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz"}),
+                  gbk_row({"after"})}},
         ReadCase{"RecordsEndWithTheirLastNonEmptyCell",
                  "short_rows.xls",
                  {gbk_row({"a", "b", "c", "d", "e", "f", "g"}), gbk_row({"x", "", "y"}), gbk_row({}),
@@ -157,6 +172,58 @@ TEST_F(FreexlSpreadsheetTest, UnrepresentableCharacterCountsAsLossy) {
   EXPECT_EQ(read("text.xls").lossy_cells, 1);
   EXPECT_EQ(read("numbers.xls").lossy_cells, 0);
 }
+
+// Texts of 20,000 characters, one byte and two bytes each, whose shared
+// strings run over several CONTINUE records, beside a number and a date.
+TEST_F(FreexlSpreadsheetTest, LongTextsAreReadWhole) {
+  QFile expected_file(path("long_text.txt"));
+  ASSERT_TRUE(expected_file.open(QIODevice::ReadOnly));
+  const QList<QByteArray> lines = expected_file.readAll().split('\n');
+  ASSERT_GE(lines.size(), 2);
+  ASSERT_EQ(lines[0].size(), 20000);
+  const SheetRecords got = read("long_text.xls");
+  ASSERT_EQ(got.status, Status::Ok);
+  const Records expected = {{to_gbk(QString::fromUtf8(lines[0])), to_gbk(QStringLiteral("short")),
+                             to_gbk(QStringLiteral("7.00000000"))},
+                            {to_gbk(QString::fromUtf8(lines[1])), to_gbk(QString::fromUtf8("后")),
+                             to_gbk(QStringLiteral("2023-05-06 00:00:00"))}};
+  EXPECT_EQ(got.records, expected);
+  EXPECT_EQ(got.lossy_cells, 0);
+}
+
+// A workbook written record by record (make_workbook.py's handmade), which
+// FreeXL refuses: shared strings split inside formatting runs, characters
+// and phonetic data; LABEL, RK, MULRK, MULBLANK and NUMBER cells.
+TEST_F(FreexlSpreadsheetTest, RecordsOfEveryKindAreReadDirectly) {
+  QFile expected_file(path("long_text.txt"));
+  ASSERT_TRUE(expected_file.open(QIODevice::ReadOnly));
+  const QByteArray long_ascii = expected_file.readAll().split('\n').value(0);
+  const SheetRecords got = read("handmade.xls");
+  ASSERT_EQ(got.status, Status::Ok);
+  const Records expected = {gbk_row({"Rich!", "Phon", "ab中文cd", "label中", "7.00000000", "1.23000000"}),
+                            gbk_row({"1.00000000", "2.50000000", "-3.00000000", "", "", "0.10000000"}),
+                            {to_gbk(QString::fromUtf8(long_ascii))}};
+  EXPECT_EQ(got.records, expected);
+}
+
+// Twins of workbooks with one more sheet holding a text FreeXL cannot read,
+// so FreeXL refuses the whole file and its records are read directly: they
+// give what FreeXL gives for the workbook itself (numbers, dates, times,
+// booleans, short rows, sheet lookup).
+class ReadsRefusedTwin : public FreexlSpreadsheetTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ReadsRefusedTwin, AsTheWorkbookItself) {
+  const QString name = QString::fromUtf8(GetParam());
+  const SheetRecords own = read(name + QStringLiteral(".xls"));
+  const SheetRecords twin = read(name + QStringLiteral("_refused.xls"));
+  EXPECT_EQ(twin.status, own.status);
+  EXPECT_EQ(twin.records, own.records);
+  EXPECT_EQ(twin.lossy_cells, own.lossy_cells);
+}
+
+INSTANTIATE_TEST_SUITE_P(Workbooks, ReadsRefusedTwin,
+                         ::testing::Values("text", "numbers", "dates", "short_rows", "two_sheets", "booleans",
+                                           "upper_case", "heading_only", "no_page1"));
 
 TEST_F(FreexlSpreadsheetTest, PasswordProtectedIsUnreadable) {
   const SheetRecords got = read("password.xls");
@@ -191,6 +258,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCase{"HeaderBlockOnly", "header_only.xls"},
                       BadCase{"LastSectorMissing", "last_sector_missing.xls"},
                       BadCase{"LastByteMissing", "last_byte_missing.xls"}, BadCase{"Missing", "absent.xls"},
+                      BadCase{"LongTextLastSectorMissing", "long_text_last_sector_missing.xls"},
+                      BadCase{"LongTextLastByteMissing", "long_text_last_byte_missing.xls"},
                       BadCase{"RowsBeyondFormat", "dims_rows_beyond.xls"},
                       BadCase{"ColumnsBeyondFormat", "dims_columns_beyond.xls"},
                       BadCase{"HundredMillionRowsNoColumns", "dims_no_columns.xls"},
