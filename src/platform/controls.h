@@ -79,25 +79,17 @@ extern const std::string_view kLinkRulesLink;  // 超级链接框3
 
 // Columns of the lists, 0-based.
 namespace working_list {
-inline constexpr int kItemId = 0;
-inline constexpr int kTitle = 1;
-inline constexpr int kMerchant = 2;
-}  // namespace working_list
+enum Column : int { kItemId, kTitle, kMerchant };
+}
 namespace result_list {
-inline constexpr int kNumber = 0;
-inline constexpr int kTitle = 1;
-inline constexpr int kAffiliateLink = 2;
-inline constexpr int kExtra = 3;
-}  // namespace result_list
+enum Column : int { kNumber, kTitle, kAffiliateLink, kExtra };
+}
 namespace link_list {
-inline constexpr int kLink = 0;
-inline constexpr int kTitle = 1;
-inline constexpr int kStatus = 2;
-}  // namespace link_list
+enum Column : int { kLink, kTitle, kStatus };
+}
 namespace converted_list {
-inline constexpr int kAffiliateLink = 0;
-inline constexpr int kTitle = 1;
-}  // namespace converted_list
+enum Column : int { kAffiliateLink, kTitle };
+}
 
 // Pages of kInnerPages.
 enum InnerPage : int {
