@@ -19,7 +19,9 @@ class FakeTextCodec final : public TextCodec {
     unmappable = 0;
     return convert("GBK", "UTF-8", utf8, &unmappable);
   }
-  std::string utf8_from_gbk(std::string_view gbk) const override { return convert("UTF-8", "GBK", gbk, nullptr); }
+  std::string utf8_from_gbk(std::string_view gbk) const override {
+    return convert("UTF-8", "GBK", gbk, nullptr);
+  }
 
  private:
   // A character the target cannot hold, or an invalid input sequence,
@@ -39,7 +41,8 @@ class FakeTextCodec final : public TextCodec {
       // Skip one character: a UTF-8 lead byte tells its length.
       const auto lead = static_cast<unsigned char>(*src);
       std::size_t skip = 1;
-      if (std::string_view(from) == "UTF-8") skip = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+      if (std::string_view(from) == "UTF-8")
+        skip = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
       skip = std::min(skip, left);
       src += skip;
       left -= skip;
