@@ -1,6 +1,14 @@
 // Everything a command of the program reaches: the platform behind its
 // interfaces, the services' addresses, the run directory and the two shared
 // variables. One Context lives as long as the main window.
+//
+// Besides SharedState, the commands hand data to each other through the
+// window's controls (platform/controls.h names them and says who writes and
+// who reads each): the working product list, filled by the promotion parser
+// or a conversion and read by the page assembly and the export; the product
+// count box, which the conversions overwrite for the export; the editor
+// fields, loaded from the template and read by the page assembly; the export
+// result list; and the link and converted lists of the conversion tab.
 #pragma once
 
 #include "platform/endpoints.h"
