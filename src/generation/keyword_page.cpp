@@ -74,7 +74,12 @@ std::optional<ProductDetails> cut_product_details(std::string_view page, std::st
   const Text listing_marker = text_concat("nid=\"", item_id, "\"");
   const int at = text_find(page, listing_marker);
   if (at == -1) return std::nullopt;
-  const std::string_view listing = extract_between_view(page, listing_marker, "如实描述", at);
+  // The listing runs from the marker to its "如实描述", cut as
+  // extract_between cuts it, without searching for the marker a second time.
+  const std::string_view rest = page.substr(static_cast<std::size_t>(at - 1) + listing_marker.size());
+  const int end = text_find(rest, "如实描述");
+  const std::string_view listing =
+      end <= 1 ? std::string_view() : rest.substr(0, static_cast<std::size_t>(end - 1));
   ProductDetails d;
   d.picture_address = Text(extract_between_view(listing, "data-ks-lazyload=\"", "_210x210", 0));
   d.page_address = Text(extract_between_view(listing, "traceNum=\"2\" href=\"", "\" class", 0));
