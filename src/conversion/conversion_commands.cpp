@@ -68,10 +68,6 @@ Text joined_lines(const std::vector<Text>& lines) {
   return out;
 }
 
-bool ends_with_ci(std::string_view s, std::string_view suffix) {
-  return s.size() >= suffix.size() && text_find(s.substr(s.size() - suffix.size()), suffix, 0, true) == 1;
-}
-
 // The part of a path after its last "\\" or "/", walking whole GBK
 // characters: a trail byte 0x5C is not a separator.
 std::string_view file_name_of(std::string_view path) {
@@ -386,7 +382,7 @@ void save_converted_links(Context& ctx) {
 
   Bytes bytes;
   int broken_cells = 0;
-  if (ends_with_ci(file_name_of(path), ".csv")) {
+  if (text_ends_with_ci(file_name_of(path), ".csv")) {
     bytes = csv_bytes(ctx);
   } else {
     // The link-file format, so that 按钮9 reads the file back as these rows.

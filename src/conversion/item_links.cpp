@@ -32,21 +32,6 @@ bool all_digits(std::string_view s) {
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool equals_ci(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (lower(a[i]) != lower(b[i])) return false;
-  return true;
-}
-
-bool starts_with_ci(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && equals_ci(s.substr(0, prefix.size()), prefix);
-}
-
-bool ends_with_ci(std::string_view s, std::string_view suffix) {
-  return s.size() >= suffix.size() && equals_ci(s.substr(s.size() - suffix.size()), suffix);
-}
-
 int hex_value(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   c = lower(c);
@@ -84,7 +69,7 @@ std::size_t web_address_start(std::string_view text) {
   for (std::size_t at = 0; at + 7 <= text.size(); ++at) {
     if (lower(text[at]) != 'h') continue;
     const std::string_view rest = text.substr(at);
-    if (starts_with_ci(rest, "http://") || starts_with_ci(rest, "https://")) return at;
+    if (text_starts_with_ci(rest, "http://") || text_starts_with_ci(rest, "https://")) return at;
   }
   return std::string_view::npos;
 }
@@ -92,8 +77,8 @@ std::size_t web_address_start(std::string_view text) {
 bool on_marketplace_host(std::string_view host) {
   host = host.substr(0, host.find(':'));
   for (const std::string_view domain : kMarketplaceDomains) {
-    if (equals_ci(host, domain)) return true;
-    if (host.size() > domain.size() && ends_with_ci(host, domain) &&
+    if (text_equals_ci(host, domain)) return true;
+    if (host.size() > domain.size() && text_ends_with_ci(host, domain) &&
         host[host.size() - domain.size() - 1] == '.')
       return true;
   }
@@ -114,9 +99,9 @@ Text id_in_path(std::string_view address) {
   const std::size_t last = address.rfind('/');
   if (last == std::string_view::npos) return {};
   std::string_view segment = address.substr(last + 1);
-  if (ends_with_ci(segment, ".html")) {
+  if (text_ends_with_ci(segment, ".html")) {
     segment.remove_suffix(5);
-  } else if (ends_with_ci(segment, ".htm")) {
+  } else if (text_ends_with_ci(segment, ".htm")) {
     segment.remove_suffix(4);
   } else {
     return {};
@@ -126,7 +111,7 @@ Text id_in_path(std::string_view address) {
   if (!all_digits(segment)) return {};
   const std::string_view before = address.substr(0, last);
   const std::string_view parent = before.substr(before.rfind('/') + 1);
-  if (equals_ci(parent, "item") || equals_ci(parent, "detail") || on_marketplace_host(host))
+  if (text_equals_ci(parent, "item") || text_equals_ci(parent, "detail") || on_marketplace_host(host))
     return Text(segment);
   return {};
 }
@@ -134,7 +119,7 @@ Text id_in_path(std::string_view address) {
 Text id_of(std::string_view link, int depth) {
   Text s = text_replace(trim_space(link), "&amp;", "&");
   if (all_digits(s)) return s;
-  if (starts_with_ci(s, "http%3a") || starts_with_ci(s, "https%3a")) s = percent_decoded(s);
+  if (text_starts_with_ci(s, "http%3a") || text_starts_with_ci(s, "https%3a")) s = percent_decoded(s);
 
   std::vector<std::string_view> parameters;
   const std::string_view view = s;

@@ -14,11 +14,7 @@ bool is_unsafe_ascii(char c) { return std::string_view("\"<>\\^`{|}").find(c) !=
 }  // namespace
 
 bool is_web_address(std::string_view address) {
-  const auto starts_with_ci = [address](std::string_view prefix) {
-    return address.size() >= prefix.size() &&
-           text_find(address.substr(0, prefix.size()), prefix, 0, true) == 1;
-  };
-  return starts_with_ci("http://") || starts_with_ci("https://");
+  return text_starts_with_ci(address, "http://") || text_starts_with_ci(address, "https://");
 }
 
 std::string wire_address(std::string_view address) {

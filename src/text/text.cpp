@@ -190,6 +190,22 @@ std::vector<Text> text_split(std::string_view t, std::string_view delim, std::op
   return pieces;
 }
 
+bool text_equals_ci(std::string_view a, std::string_view b) noexcept {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i])) return false;
+  return true;
+}
+
+bool text_starts_with_ci(std::string_view t, std::string_view part) noexcept {
+  return t.size() >= part.size() && text_equals_ci(t.substr(0, part.size()), part);
+}
+
+bool text_ends_with_ci(std::string_view t, std::string_view part) noexcept {
+  return t.size() >= part.size() && text_equals_ci(t.substr(t.size() - part.size()), part);
+}
+
 int text_to_count(std::string_view t) noexcept {
   const double n = text_to_number(t);
   if (!(n >= 1.0)) return 0;  // NaN included

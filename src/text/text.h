@@ -59,6 +59,12 @@ using Bytes = std::vector<char>;
 // to ASCII; 0 when there is none.
 [[nodiscard]] double text_to_number(std::string_view t) noexcept;
 
+// True when the texts are equal, or `t` starts or ends with `part`, but for
+// the letter case of ASCII letters; bytes are compared one by one.
+[[nodiscard]] bool text_equals_ci(std::string_view a, std::string_view b) noexcept;
+[[nodiscard]] bool text_starts_with_ci(std::string_view t, std::string_view part) noexcept;
+[[nodiscard]] bool text_ends_with_ci(std::string_view t, std::string_view part) noexcept;
+
 // A count typed into a box (the product count): text_to_number truncated
 // toward zero; 0 for anything below 1 or not a number, INT_MAX at most.
 [[nodiscard]] int text_to_count(std::string_view t) noexcept;

@@ -5,14 +5,10 @@
 namespace pagloom {
 namespace {
 
-bool starts_with_ci(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && text_find(s.substr(0, prefix.size()), prefix, 0, true) == 1;
-}
-
 // A "file://" address names a local path; anything else that is not a web
 // address is a path already.
 std::string_view local_path(std::string_view address) {
-  if (starts_with_ci(address, "file://")) return address.substr(7);
+  if (text_starts_with_ci(address, "file://")) return address.substr(7);
   return address;
 }
 

@@ -288,6 +288,12 @@ TEST(TextNumbers, ReadAndPrint) {
   };
   for (const auto& c : cases) EXPECT_EQ(text_to_number(c.text), c.value) << c.text;
 
+  // ASCII letter case only; the parts are compared byte for byte.
+  EXPECT_TRUE(text_starts_with_ci("HTTPS://x", "https://"));
+  EXPECT_FALSE(text_starts_with_ci("http:", "http://"));
+  EXPECT_TRUE(text_ends_with_ci("a.CSV", ".csv"));
+  EXPECT_FALSE(text_equals_ci("\xC4\xE3", "\xC4\xC3"));
+
   // The count of a count box: truncated, never below 0, never past INT_MAX.
   const struct {
     const char* text;
